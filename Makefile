@@ -1,0 +1,30 @@
+# The two entry points: `make run` starts the monitor, `make test` runs every test.
+BUILD_DIR ?= build
+
+.PHONY: all deps configure build run test screenshot clean format
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	scripts/run.sh $(BUILD_DIR)
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+screenshot: build
+	scripts/screenshot.sh $(BUILD_DIR) docs/window.png
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD_DIR)

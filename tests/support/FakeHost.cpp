@@ -1,0 +1,25 @@
+#include "FakeHost.h"
+
+#include "FakeSerial.h"
+
+FakeHost::FakeHost() : clock(QDate(2026, 12, 6), QTime(2, 45, 40)), folder(dir_.path()) {}
+
+void FakeHost::showMessage(const QString &text) {
+    messages << text;
+    if (whileMessageShown)
+        whileMessageShown();
+}
+
+void FakeHost::processEvents() {
+    ++processEventsCalls;
+    if (onProcessEvents)
+        onProcessEvents();
+}
+
+std::unique_ptr<SerialComponent> FakeHost::createSerialComponent() {
+    if (serialCreationFails)
+        return nullptr;
+    auto serial = std::make_unique<FakeSerial>();
+    lastSerial = serial.get();
+    return serial;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Host.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+class FakeSerial;
+
+// A host for tests: message boxes are recorded (and may run a hook while "open"), the beep is
+// counted, the program's folder is a temporary one and the clock is fixed.
+class FakeHost : public Host {
+public:
+    FakeHost();
+
+    QStringList messages;
+    int beeps = 0;
+    int processEventsCalls = 0;
+    QDateTime clock;
+    QString folder;
+    bool serialCreationFails = false;
+    FakeSerial *lastSerial = nullptr;
+    // Runs while a message box is up, as a nested event loop would.
+    std::function<void()> whileMessageShown;
+    // Runs when the window lets waiting events run.
+    std::function<void()> onProcessEvents;
+
+    void showMessage(const QString &text) override;
+    void beep() override { ++beeps; }
+    void processEvents() override;
+    QString programFolder() const override { return folder; }
+    QDateTime now() const override { return clock; }
+    std::unique_ptr<SerialComponent> createSerialComponent() override;
+
+private:
+    QTemporaryDir dir_;
+};

@@ -1,0 +1,33 @@
+#include "platform/QtHost.h"
+
+#include "platform/SerialComponent.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+void QtHost::showMessage(const QString &text) {
+    // One OK button, no icon; the title is the program's own name.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Landing Gear Controller Monitor"), text,
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtHost::beep() {
+    QApplication::beep();
+}
+
+void QtHost::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QString QtHost::programFolder() const {
+    return QCoreApplication::applicationDirPath();
+}
+
+QDateTime QtHost::now() const {
+    return QDateTime::currentDateTime();
+}
+
+std::unique_ptr<SerialComponent> QtHost::createSerialComponent() {
+    return nullptr;
+}

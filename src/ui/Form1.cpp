@@ -1,0 +1,183 @@
+#include "ui/Form1.h"
+
+#include "display/Colours.h"
+#include "display/PropertyWrite.h"
+#include "platform/Host.h"
+#include "platform/SerialComponent.h"
+#include "ui/Twips.h"
+#include "ui/Widgets.h"
+#include "ui/WindowBuilder.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QString kCaption = QStringLiteral("  Quorvel's Landing Gear Controller Monitor");
+const QString kVersionText =
+    QStringLiteral("Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0");
+const QString kIconFileName = QStringLiteral("DE_Rodidudedu.ico");
+constexpr int kTickMilliseconds = 500;
+
+} // namespace
+
+Form1::Form1(Host &host, QWidget *parent) : QMainWindow(parent), host_(host) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/gear-monitor.png")));
+    buildWindow();
+    connectMenus();
+
+    // The tick runs from the moment the window exists until it closes.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTickMilliseconds);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1->start();
+
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildWindow() {
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        dpi_ = screen->logicalDotsPerInchY();
+    setFont(windowFont());
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(twipsToPixels(kClientWidthTwips, dpi_),
+                         twipsToPixels(kClientHeightTwips, dpi_));
+    setCentralWidget(client);
+    controls_ = buildControls(client, dpi_);
+    const BuiltMenus built = buildMenus(menuBar());
+    menus_ = built.actions;
+    submenus_ = built.menus;
+    // The freeze button is the only control that takes the keyboard focus.
+    setFocusPolicy(Qt::NoFocus);
+    menuBar()->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form1::Form_Load() {
+    label(ControlId::VersionNumber)->setText(kVersionText);
+
+    MSPort1 = host_.createSerialComponent();
+    if (MSPort1) {
+        connect(MSPort1.get(), &SerialComponent::OnRead, this, &Form1::MSPort1_OnRead);
+        connect(MSPort1.get(), &SerialComponent::linkLost, this, &Form1::declareLinkFailed);
+    } else {
+        showMessage(QStringLiteral("The serial port could not be set up: the monitor runs "
+                                   "without a controller port."));
+    }
+
+    // A missing or unreadable icon file keeps the built-in icon.
+    const QIcon icon(host_.programFolder() + QDir::separator() + kIconFileName);
+    if (!icon.availableSizes().isEmpty())
+        setWindowIcon(icon);
+
+    setBackground(ControlId::LG_CommOK, Colour::Red);
+    state_.LinkSilenceCount = kLinkFailedCount;
+    for (int i = 0; i < kSerialViewLines; ++i)
+        label(serialLine(i))->clear();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    // Every step is carried out whatever the one before it met; the close is never refused.
+    if (MSPort1 && MSPort1->isOpen())
+        MSPort1->setOpen(false);
+    host_.processEvents();
+    host_.processEvents();
+    // The settings file is never left open, so there is no file to close here.
+    Timer1->stop();
+    host_.processEvents();
+    if (MSPort1)
+        MSPort1->disconnect(this);
+    event->accept();
+    QCoreApplication::quit();
+}
+
+QLabel *Form1::label(ControlId id) const {
+    return static_cast<QLabel *>(controls_[int(id)]);
+}
+
+QGroupBox *Form1::frame(ControlId id) const {
+    return static_cast<QGroupBox *>(controls_[int(id)]);
+}
+
+LineShape *Form1::line(ControlId id) const {
+    return static_cast<LineShape *>(controls_[int(id)]);
+}
+
+QPushButton *Form1::freezeButton() const {
+    return static_cast<QPushButton *>(controls_[int(ControlId::FreezeButton)]);
+}
+
+void Form1::setBackground(ControlId id, unsigned colour) {
+    QWidget *w = controls_[int(id)];
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, toQColor(colour));
+    w->setPalette(palette);
+}
+
+void Form1::apply(const PropertyWrite &write) {
+    QWidget *w = controls_[int(write.control)];
+    const int twips = int(write.number);
+    switch (write.property) {
+    case Property::Background:
+        setBackground(write.control, unsigned(write.number));
+        break;
+    case Property::Visible:
+        w->setVisible(write.number != 0);
+        break;
+    case Property::Top:
+        w->move(w->x(), twipsToPixels(twips, dpi_));
+        break;
+    case Property::Height:
+        w->resize(w->width(), twipsToPixels(twips, dpi_));
+        break;
+    case Property::LineY:
+        line(write.control)->setVertical(twips);
+        break;
+    case Property::Caption:
+        label(write.control)->setText(write.text);
+        break;
+    case Property::ToolTip:
+        w->setToolTip(write.text);
+        break;
+    }
+}
+
+void Form1::showMessage(const QString &text) {
+    ++messageBoxesOpen_;
+    host_.showMessage(text);
+    --messageBoxesOpen_;
+    if (messageBoxesOpen_ == 0)
+        releaseHeldEvents();
+}
+
+// Lines received while a box was up are handled in order, none lost; a tick that fell due runs
+// once, after them.
+void Form1::releaseHeldEvents() {
+    while (!heldDeliveries_.isEmpty())
+        MSPort1_OnRead(heldDeliveries_.takeFirst());
+    if (!tickHeld_)
+        return;
+    tickHeld_ = false;
+    if (inTick_)
+        QTimer::singleShot(0, this, &Form1::Timer1_Timer);
+    else
+        Timer1_Timer();
+}
+
+void Form1::declareLinkFailed() {
+    state_.LinkSilenceCount = kLinkFailedCount;
+}

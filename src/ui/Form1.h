@@ -1,0 +1,108 @@
+#pragma once
+
+#include "link/MonitorState.h"
+#include "ui/ControlId.h"
+#include "ui/MenuId.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QVariant>
+
+#include <array>
+#include <memory>
+
+class Host;
+class LineShape;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class SerialComponent;
+struct PropertyWrite;
+
+// The monitor's one window. It owns the controls, the shared MonitorState and the serial
+// component, and its handlers are the whole behaviour of the program; the decisions they take
+// (decoding, the watchdog, the panel, the settings file, the port parameters) are plain functions
+// elsewhere, and the machine is reached only through Host and SerialComponent.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidthTwips = 10590;
+    static constexpr int kClientHeightTwips = 8460;
+
+    explicit Form1(Host &host, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Controls by name.
+    QLabel *label(ControlId id) const;
+    QGroupBox *frame(ControlId id) const;
+    LineShape *line(ControlId id) const;
+    QWidget *control(ControlId id) const { return controls_[int(id)]; }
+    QPushButton *freezeButton() const;
+    QAction *menuItem(MenuId id) const { return menus_[int(id)]; }
+    QMenu *menu(MenuId id) const { return submenus_[int(id)]; }
+    const QList<QAction *> &portItems() const { return Menu_Port_Number; }
+    QTimer *timer() const { return Timer1; }
+    MonitorState &state() { return state_; }
+    SerialComponent *serialPort() const { return MSPort1.get(); }
+    double dpi() const { return dpi_; }
+
+    // Load and close.
+    void Form_Load();
+
+    // The tick and the link watchdog.
+    void Timer1_Timer();
+    void RunStartupStep();
+    void ShowLinkFailed();
+    void RepaintPanel();
+
+    // Received lines and the serial data view.
+    void MSPort1_OnRead(const QVariant &data);
+    void DecodeStatusLine();
+    void ScrollSerialView(const QString &line);
+    void FreezeButton_Click();
+    void Show_Menu_Click();
+    void ResetPort_Click();
+
+    // Port set-up, menus and the settings file.
+    void StartLGPort();
+    void LoadPortSettings();
+    void Menu_Port_Number_Click(int index);
+    void SettingChoice_Click(MenuId item);
+    void ClearBaudChecks();
+    void ClearParityChecks();
+    void ApplyPortSettings();
+    void Save_Menu_Click();
+    void LoadSaveFiles();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    void connectMenus();
+    void apply(const PropertyWrite &write);
+    void setBackground(ControlId id, unsigned colour);
+    void showMessage(const QString &text);
+    void releaseHeldEvents();
+    void declareLinkFailed();
+
+    Host &host_;
+    MonitorState state_;
+    double dpi_ = 96;
+    std::array<QWidget *, kControlCount> controls_{};
+    std::array<QAction *, kMenuCount> menus_{};
+    std::array<QMenu *, kMenuCount> submenus_{};
+    QList<QAction *> Menu_Port_Number;
+    QTimer *Timer1 = nullptr;
+    std::unique_ptr<SerialComponent> MSPort1;
+
+    // While a message box is up its nested event loop would deliver lines and ticks into the middle
+    // of the handler that showed it; they are held and run once the box is dismissed.
+    int messageBoxesOpen_ = 0;
+    QList<QVariant> heldDeliveries_;
+    bool tickHeld_ = false;
+    bool inTick_ = false;
+};

@@ -1,0 +1,201 @@
+// Received lines, the port set-up and the port menus.
+#include "ui/Form1.h"
+
+#include "display/Colours.h"
+#include "link/PortSetup.h"
+#include "link/StatusDecoder.h"
+#include "platform/Host.h"
+#include "platform/SerialComponent.h"
+#include "ui/MenuTable.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include <functional>
+
+void Form1::MSPort1_OnRead(const QVariant &data) {
+    if (data.isNull())
+        return;
+    if (messageBoxesOpen_ > 0) {
+        heldDeliveries_.append(data);
+        return;
+    }
+    state_.LastLine = cleanDelivery(data);
+    DecodeStatusLine();
+    // Decoding goes on while the view is frozen; only the view stands still.
+    if (!state_.SerialViewFrozen)
+        ScrollSerialView(state_.LastLine);
+}
+
+void Form1::DecodeStatusLine() {
+    const LabelUpdate update = decodeStatusLine(state_.LastLine, state_, QLocale::system());
+    if (update.firmwareVersion)
+        label(ControlId::FirmwareVersion)->setText(*update.firmwareVersion);
+    if (update.cycleCount)
+        label(ControlId::LG_CycleCount)->setText(*update.cycleCount);
+}
+
+namespace {
+
+// Runs the steps in order and stops at the first that fails.
+SerialResult runInOrder(std::initializer_list<std::function<SerialResult()>> steps) {
+    for (const auto &step : steps) {
+        const SerialResult result = step();
+        if (!result.ok)
+            return result;
+    }
+    return SerialResult::success();
+}
+
+SerialResult closeIfOpen(SerialComponent &port) {
+    return port.isOpen() ? port.setOpen(false) : SerialResult::success();
+}
+
+} // namespace
+
+// Closes the port, hands it every setting while closed and opens it last. A name that gives no
+// port number only closes it. Any refusal falls back to no port and declares the link failed.
+void Form1::StartLGPort() {
+    if (!MSPort1)
+        return;
+    SerialComponent &port = *MSPort1;
+    const PortSettingsRecord &s = state_.PortSettings;
+    const double portNumber = portNumberOf(s.Name);
+    SerialResult result;
+    if (portNumber > 0) {
+        // Each setting is worked out from its field just before it is handed over.
+        result = runInOrder({
+            [&] { return closeIfOpen(port); },
+            [&] { return port.setParity(parityCode(s.Parity)); },
+            [&] { return port.setStopBits(stopBitsCode(s.StopBits)); },
+            [&] { return port.setFlowControl(flowControlCode(s.FlowControl)); },
+            [&] { return port.setDataBits(dataBitsOf(s.DataLength)); },
+            [&] { return port.setFirstSwitch(false); },
+            [&] { return port.setSecondSwitch(false); },
+            [&] { return port.setSpeed(numericValue(s.Speed)); },
+            [&] { return port.setPortNumber(portNumberOf(s.Name)); },
+            [&] { return port.setLineTerminator(QStringLiteral("\r")); },
+            [&] { return port.setIntegerOption(5000); },
+            [&] { return port.setOpen(true); },
+        });
+    } else {
+        result = closeIfOpen(port);
+    }
+    if (result.ok)
+        return;
+    state_.PortSettings.Name = kNoPortName;
+    state_.LinkSilenceCount = kLinkFailedCount;
+    // A second refusal while closing is not shown: the first one is what the user must know.
+    closeIfOpen(port);
+    showMessage(QStringLiteral("LG PORT ERROR : ") + result.description);
+}
+
+void Form1::LoadPortSettings() {
+    const QList<int> ports = MSPort1 ? MSPort1->listPorts() : QList<int>();
+    QMenu *portMenu = menu(MenuId::Menu_Port);
+    while (Menu_Port_Number.size() > 1) {
+        QAction *item = Menu_Port_Number.takeLast();
+        portMenu->removeAction(item);
+        item->deleteLater();
+    }
+    for (int k = 0; k < ports.size(); ++k) {
+        const int index = k + 1;
+        const QString caption = QStringLiteral("Com") + QString::number(ports.at(k));
+        QAction *item = portMenu->addAction(caption);
+        item->setObjectName(QStringLiteral("Menu_Port_Number(%1)").arg(index));
+        item->setCheckable(true);
+        item->setChecked(state_.PortSettings.Name == caption);
+        item->setToolTip(MSPort1->portDevice(ports.at(k)));
+        item->setVisible(true);
+        connect(item, &QAction::triggered, this, [this, index] { Menu_Port_Number_Click(index); });
+        Menu_Port_Number.append(item);
+    }
+}
+
+void Form1::Menu_Port_Number_Click(int index) {
+    if (index == 0)
+        LoadPortSettings();
+    for (int i = 0; i < Menu_Port_Number.size(); ++i) {
+        QAction *item = Menu_Port_Number.at(i);
+        item->setChecked(i == index);
+        if (i == index)
+            state_.PortSettings.Name = item->text();
+    }
+    ApplyPortSettings();
+}
+
+namespace {
+
+QString &fieldOf(PortSettingsRecord &s, SettingGroup group) {
+    switch (group) {
+    case SettingGroup::Speed:
+        return s.Speed;
+    case SettingGroup::Parity:
+        return s.Parity;
+    case SettingGroup::FlowControl:
+        return s.FlowControl;
+    case SettingGroup::DataLength:
+        return s.DataLength;
+    case SettingGroup::StopBits:
+        return s.StopBits;
+    default:
+        return s.Name;
+    }
+}
+
+} // namespace
+
+// Every item of the speed, parity, flow, data-bit and stop groups: only the chosen item of its
+// group stays checked, its caption becomes the setting, and the port is reopened with it.
+void Form1::SettingChoice_Click(MenuId item) {
+    const MenuDef &def = menuDef(item);
+    if (def.group == SettingGroup::Speed)
+        ClearBaudChecks();
+    else if (def.group == SettingGroup::Parity)
+        ClearParityChecks();
+    for (MenuId sibling : groupItems(def.group))
+        menuItem(sibling)->setChecked(sibling == item);
+    fieldOf(state_.PortSettings, def.group) = QString::fromLatin1(def.caption);
+    ApplyPortSettings();
+}
+
+void Form1::ClearBaudChecks() {
+    for (MenuId item : groupItems(SettingGroup::Speed))
+        menuItem(item)->setChecked(false);
+}
+
+void Form1::ClearParityChecks() {
+    for (MenuId item : groupItems(SettingGroup::Parity))
+        menuItem(item)->setChecked(false);
+}
+
+// Saves the choice, declares the link failed until the reopened port brings lines, lets waiting
+// events (painting included) run, then reopens the port.
+void Form1::ApplyPortSettings() {
+    state_.SaveRequested = true;
+    LoadSaveFiles();
+    setBackground(ControlId::LG_CommOK, Colour::Red);
+    state_.LinkSilenceCount = kLinkFailedCount;
+    host_.processEvents();
+    StartLGPort();
+}
+
+void Form1::connectMenus() {
+    QAction *none = menu(MenuId::Menu_Port)->addAction(kNoPortName);
+    none->setObjectName(QStringLiteral("Menu_Port_Number(0)"));
+    none->setCheckable(true);
+    connect(none, &QAction::triggered, this, [this] { Menu_Port_Number_Click(0); });
+    Menu_Port_Number.append(none);
+    menu(MenuId::Menu_Port)->setToolTipsVisible(true);
+
+    for (const MenuDef &d : menuTable())
+        if (d.kind == MenuKind::Choice)
+            connect(menuItem(d.id), &QAction::triggered, this,
+                    [this, id = d.id] { SettingChoice_Click(id); });
+    connect(menuItem(MenuId::ResetPort), &QAction::triggered, this, &Form1::ResetPort_Click);
+    connect(menuItem(MenuId::Save_Menu), &QAction::triggered, this, &Form1::Save_Menu_Click);
+    connect(menuItem(MenuId::Show_Menu), &QAction::triggered, this, &Form1::Show_Menu_Click);
+    connect(freezeButton(), &QPushButton::clicked, this, &Form1::FreezeButton_Click);
+}

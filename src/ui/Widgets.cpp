@@ -1,0 +1,64 @@
+#include "ui/Widgets.h"
+
+#include "ui/Twips.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+BoxLabel::BoxLabel(bool bordered, QWidget *parent) : QLabel(parent), bordered_(bordered) {
+    // Text that comes from outside the program is shown character for character, never as markup.
+    setTextFormat(Qt::PlainText);
+    setAutoFillBackground(true);
+}
+
+void BoxLabel::paintEvent(QPaintEvent *event) {
+    QLabel::paintEvent(event);
+    if (!bordered_)
+        return;
+    QPainter painter(this);
+    painter.setPen(Qt::black);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+LineShape::LineShape(int x1, int y1, int x2, int y2, const QColor &colour, double dpi,
+                     QWidget *parent)
+    : QWidget(parent), x1_(x1), y1_(y1), x2_(x2), y2_(y2), colour_(colour), dpi_(dpi) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    place();
+}
+
+void LineShape::setVertical(int twips) {
+    y1_ = y2_ = twips;
+    place();
+}
+
+void LineShape::place() {
+    const int left = twipsToPixels(std::min(x1_, x2_), dpi_);
+    const int top = twipsToPixels(std::min(y1_, y2_), dpi_);
+    const int right = twipsToPixels(std::max(x1_, x2_), dpi_);
+    const int bottom = twipsToPixels(std::max(y1_, y2_), dpi_);
+    setGeometry(left, top, right - left + 1, bottom - top + 1);
+    update();
+}
+
+void LineShape::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setPen(colour_);
+    const int x1 = twipsToPixels(x1_, dpi_) - x();
+    const int y1 = twipsToPixels(y1_, dpi_) - y();
+    const int x2 = twipsToPixels(x2_, dpi_) - x();
+    const int y2 = twipsToPixels(y2_, dpi_) - y();
+    painter.drawLine(x1, y1, x2, y2);
+}
+
+RectangleShape::RectangleShape(const QColor &colour, QWidget *parent)
+    : QWidget(parent), colour_(colour) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void RectangleShape::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setPen(colour_);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}

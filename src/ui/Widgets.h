@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+// A label that may carry a thin black single-line border; its background fills the whole box.
+class BoxLabel : public QLabel {
+    Q_OBJECT
+public:
+    BoxLabel(bool bordered, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool bordered_;
+};
+
+// A straight line between two points given in twips within the parent, one pixel wide.
+class LineShape : public QWidget {
+    Q_OBJECT
+public:
+    LineShape(int x1, int y1, int x2, int y2, const QColor &colour, double dpi, QWidget *parent);
+
+    int y1() const { return y1_; }
+    int y2() const { return y2_; }
+    // Moves both end points to the vertical coordinate `twips` (horizontal lines only move so).
+    void setVertical(int twips);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void place();
+
+    int x1_, y1_, x2_, y2_;
+    QColor colour_;
+    double dpi_;
+};
+
+// An unfilled rectangle outline.
+class RectangleShape : public QWidget {
+    Q_OBJECT
+public:
+    RectangleShape(const QColor &colour, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor colour_;
+};

@@ -12,6 +12,9 @@ class FakeSerial;
 // A host for tests: message boxes are recorded (and may run a hook while "open"), the beep is
 // counted, the program's folder is a temporary one and the clock is fixed.
 class FakeHost : public Host {
+private:
+    QTemporaryDir dir_; // first: the program's folder lies in it
+
 public:
     FakeHost();
 
@@ -33,7 +36,4 @@ public:
     QString programFolder() const override { return folder; }
     QDateTime now() const override { return clock; }
     std::unique_ptr<SerialComponent> createSerialComponent() override;
-
-private:
-    QTemporaryDir dir_;
 };

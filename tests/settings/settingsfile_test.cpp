@@ -18,35 +18,25 @@ PortSettingsRecord record(const QStringList &f) {
 const QString kVersion =
     QStringLiteral("Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0");
 
+// The file as it must be on disk, byte for byte.
 QByteArray expectedFile(const QByteArray &time, const QList<QByteArray> &v) {
-    return "<?xml version=\"1.0\" standalone=\"no\"?>\r\n"
-           "<!--Quorvels Landing Gear Control er Monitor, Version 1.0.3  (28 FEB 2010)  -  "
-           "Supports Controller version 2.2.0 -->\r\n"
-           " <CONFIGURATION>\r\n"
-           "   <LOCALTIME>" +
-           time +
-           "</LOCALTIME>\r\n"
-           "   <COMM_PORTS>\r\n"
-           "      <LG_PORT_NAME>" +
-           v[0] +
-           "</LG_PORT_NAME>\r\n"
-           "      <LG_PORT_SPEED>" +
-           v[1] +
-           "</LG_PORT_SPEED>\r\n"
-           "      <LG_PORT_PARITY>" +
-           v[2] +
-           "</LG_PORT_PARITY>\r\n"
-           "      <LG_PORT_DATA_LENGTH>" +
-           v[3] +
-           "</LG_PORT_DATA_LENGTH>\r\n"
-           "      <LG_PORT_FLOW_CONTROL>" +
-           v[4] +
-           "</LG_PORT_FLOW_CONTROL>\r\n"
-           "      <LG_PORT_STOP_BITS>" +
-           v[5] +
-           "</LG_PORT_STOP_BITS>\r\n"
-           "   </COMM_PORTS>\r\n"
-           " </CONFIGURATION>\r\n";
+    return QList<QByteArray>{
+        R"(<?xml version="1.0" standalone="no"?>)",
+        "<!--Quorvels Landing Gear Control er Monitor, " + kVersion.toLatin1() + " -->",
+        " <CONFIGURATION>",
+        "   <LOCALTIME>" + time + "</LOCALTIME>",
+        "   <COMM_PORTS>",
+        "      <LG_PORT_NAME>" + v[0] + "</LG_PORT_NAME>",
+        "      <LG_PORT_SPEED>" + v[1] + "</LG_PORT_SPEED>",
+        "      <LG_PORT_PARITY>" + v[2] + "</LG_PORT_PARITY>",
+        "      <LG_PORT_DATA_LENGTH>" + v[3] + "</LG_PORT_DATA_LENGTH>",
+        "      <LG_PORT_FLOW_CONTROL>" + v[4] + "</LG_PORT_FLOW_CONTROL>",
+        "      <LG_PORT_STOP_BITS>" + v[5] + "</LG_PORT_STOP_BITS>",
+        "   </COMM_PORTS>",
+        " </CONFIGURATION>",
+        "",
+    }
+        .join("\r\n");
 }
 
 QByteArray readBytes(const QString &path) {
@@ -83,10 +73,6 @@ private slots:
             << QLocale(QLocale::German, QLocale::Germany)
             << QDateTime(QDate(2026, 3, 16), QTime(23, 5, 9)) << typical
             << expectedFile("16 M\xE4rz 2026  23:05:09", typicalBytes);
-        QTest::newRow("German abbreviation with dot")
-            << QLocale(QLocale::German, QLocale::Germany)
-            << QDateTime(QDate(2026, 12, 6), QTime(2, 45, 40)) << typical
-            << expectedFile("6 Dez. 2026  02:45:40", typicalBytes);
         QTest::newRow("nothing chosen yet: six empty elements")
             << QLocale::c() << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0)) << QStringList()
             << expectedFile("1 Jan 2027  00:00:00", {"", "", "", "", "", ""});
@@ -103,65 +89,53 @@ private slots:
         QCOMPARE(formatSettingsFile(record(values), kVersion, time, locale), expected);
     }
 
+    // Expected: "tag=value" for an element, "skipped" or "overflow".
     void scan_data() {
         QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QString>("value");
-        const int skip = ScanResult::Skipped, el = ScanResult::Element, over = ScanResult::Overflow;
-        QTest::newRow("indented element")
-            << "      <LG_PORT_NAME>Com3</LG_PORT_NAME>" << el << "LG_PORT_NAME"
-            << "Com3";
-        QTest::newRow("two elements: the first counts") << "<A>1</A><B>2</B>" << el << "A"
-                                                        << "1";
-        QTest::newRow("> inside the value") << "<A>x>y</A>" << el << "A"
-                                            << "x>y";
-        QTest::newRow("< inside the value") << "<A>a<b</A>" << el << "A"
-                                            << "a<b";
-        QTest::newRow("lower-case tag kept as is")
-            << "<lg_port_name>C</lg_port_name>" << el << "lg_port_name"
-            << "C";
-        QTest::newRow("blank before >")
-            << "<LG_PORT_NAME >C</LG_PORT_NAME>" << el << "LG_PORT_NAME "
-            << "C";
-        QTest::newRow("empty value") << "<LG_PORT_SPEED></LG_PORT_SPEED>" << el << "LG_PORT_SPEED"
-                                     << "";
-        QTest::newRow("closing name never compared") << "<A>v</B" << el << "A"
-                                                     << "v";
-        QTest::newRow("> before the first <") << "x>y<A>v</A>" << el << "A"
-                                              << "v";
-        QTest::newRow("declaration") << "<?xml version=\"1.0\" standalone=\"no\"?>" << skip << ""
-                                     << "";
-        QTest::newRow("opening tag only") << " <CONFIGURATION>" << skip << ""
-                                          << "";
-        QTest::newRow("closing tag only") << "   </COMM_PORTS>" << skip << ""
-                                          << "";
-        QTest::newRow("no > at all") << "<Av</A" << skip << ""
-                                     << "";
-        QTest::newRow("empty line") << "" << skip << ""
-                                    << "";
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("indented element") << "      <LG_PORT_NAME>Com3</LG_PORT_NAME>"
+                                          << "LG_PORT_NAME=Com3";
+        QTest::newRow("two elements: the first counts") << "<A>1</A><B>2</B>"
+                                                        << "A=1";
+        QTest::newRow("> inside the value") << "<A>x>y</A>"
+                                            << "A=x>y";
+        QTest::newRow("lower-case tag kept as is") << "<lg_port_name>C</lg_port_name>"
+                                                   << "lg_port_name=C";
+        QTest::newRow("blank before >") << "<LG_PORT_NAME >C</LG_PORT_NAME>"
+                                        << "LG_PORT_NAME =C";
+        QTest::newRow("empty value") << "<LG_PORT_SPEED></LG_PORT_SPEED>"
+                                     << "LG_PORT_SPEED=";
+        QTest::newRow("closing name never compared") << "<A>v</B"
+                                                     << "A=v";
+        QTest::newRow("declaration") << R"(<?xml version="1.0" standalone="no"?>)"
+                                     << "skipped";
+        QTest::newRow("opening tag only") << " <CONFIGURATION>"
+                                          << "skipped";
+        QTest::newRow("closing tag only") << "   </COMM_PORTS>"
+                                          << "skipped";
+        QTest::newRow("no > at all") << "<Av</A"
+                                     << "skipped";
 
         const QString pad = QString(32766, QLatin1Char('x'));
-        QTest::newRow("lone < at 32766") << pad.left(32765) + "<" << skip << ""
-                                         << "";
-        QTest::newRow("lone < at 32767") << pad + "<" << over << ""
-                                         << "";
-        QTest::newRow("value end at 32767")
-            << "<A>" + pad.left(32763) + "</A>" << el << "A" << pad.left(32763);
-        QTest::newRow("value end at 32768") << "<A>" + pad.left(32764) + "</A>" << over << ""
-                                            << "";
-        QTest::newRow("no >, </ past 32767 still overflows") << "<A" + pad + "</A" << over << ""
-                                                             << "";
+        QTest::newRow("lone < at 32766") << pad.left(32765) + "<"
+                                         << "skipped";
+        QTest::newRow("lone < at 32767") << pad + "<"
+                                         << "overflow";
+        QTest::newRow("value end at 32767") << "<A>" + pad.left(32763) + "</A>"
+                                            << "A=" + pad.left(32763);
+        QTest::newRow("value end at 32768") << "<A>" + pad.left(32764) + "</A>"
+                                            << "overflow";
+        QTest::newRow("no >, </ past 32767 still overflows") << "<A" + pad + "</A"
+                                                             << "overflow";
     }
     void scan() {
         QFETCH(QString, line);
-        QFETCH(int, kind);
-        QFETCH(QString, tag);
-        QFETCH(QString, value);
+        QFETCH(QString, expected);
         const ScanResult r = scanSettingsLine(line);
-        QCOMPARE(int(r.kind), kind);
-        QCOMPARE(r.tag, tag);
-        QCOMPARE(r.value, value);
+        const QString got = r.kind == ScanResult::Element   ? r.tag + '=' + r.value
+                            : r.kind == ScanResult::Skipped ? QStringLiteral("skipped")
+                                                            : QStringLiteral("overflow");
+        QCOMPARE(got, expected);
     }
 
     void apply_data() {
@@ -175,7 +149,6 @@ private slots:
         QTest::newRow("stop bits") << "LG_PORT_STOP_BITS" << 5;
         QTest::newRow("lower case") << "lg_port_name" << -1;
         QTest::newRow("trailing blank") << "LG_PORT_NAME " << -1;
-        QTest::newRow("prefix only") << "LG_PORT_" << -1;
         QTest::newRow("time of writing") << "LOCALTIME" << -1;
     }
     void apply() {
@@ -234,8 +207,6 @@ private slots:
             << QStringList{o, o, o, o, o, "2"};
         QTest::newRow("Latin-1 byte") << QByteArray("<LG_PORT_FLOW_CONTROL>\xE9</x>")
                                       << QStringList{o, o, o, o, QStringLiteral("\u00E9"), o};
-        QTest::newRow("empty value stored")
-            << QByteArray("<LG_PORT_DATA_LENGTH></x>") << QStringList{o, o, o, "", o, o};
         QTest::newRow("empty file") << QByteArray() << QStringList{o, o, o, o, o, o};
         // A value longer than one read of the file must still arrive whole.
         const QByteArray longValue(10000, 'v');
@@ -266,12 +237,8 @@ private slots:
     void errorText_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("text");
-        QTest::newRow("missing file") << 53 << "File not Found";
-        QTest::newRow("too many files") << 67 << "To many files at the same time";
-        QTest::newRow("missing folder") << 76 << "Path not found";
         QTest::newRow("overflow") << 6 << "Error Number at Load/Save Files6";
         QTest::newRow("unlisted errno") << 1021 << "Error Number at Load/Save Files1021";
-        QTest::newRow("56 is not in the table") << 56 << "Error Number at Load/Save Files56";
     }
     void errorText() {
         QFETCH(int, number);
@@ -285,29 +252,10 @@ private slots:
                                 "/p/VovazuzoVevoZavovav.XML\r\n"));
     }
 
-    void errnoNumber_data() {
-        QTest::addColumn<int>("errnoValue");
-        QTest::addColumn<bool>("folderExists");
-        QTest::addColumn<int>("number");
-        QTest::newRow("missing file") << ENOENT << true << 53;
-        QTest::newRow("missing folder") << ENOENT << false << 76;
-        QTest::newRow("not a folder on the way") << ENOTDIR << true << 76;
-        QTest::newRow("access refused") << EACCES << true << 70;
-        QTest::newRow("operation refused") << EPERM << true << 70;
-        QTest::newRow("read-only file system") << EROFS << true << 75;
-        QTest::newRow("no space") << ENOSPC << true << 61;
-        QTest::newRow("quota") << EDQUOT << true << 61;
-        QTest::newRow("I/O error") << EIO << true << 57;
-        QTest::newRow("process file limit") << EMFILE << true << 67;
-        QTest::newRow("system file limit") << ENFILE << true << 67;
-        QTest::newRow("anything else") << EISDIR << true << 1000 + EISDIR;
-    }
-    void errnoNumber() {
-        QFETCH(int, errnoValue);
-        QFETCH(bool, folderExists);
-        QFETCH(int, number);
-        const QString folder = folderExists ? dir_.path() : dir_.filePath(QStringLiteral("gone"));
-        QCOMPARE(fileErrorNumber(errnoValue, settingsFilePath(folder)), number);
+    // The system tests make the other numbers for real; an I/O error cannot be made on demand.
+    void errnoNumber_ioErrorAndUnlisted() {
+        QCOMPARE(fileErrorNumber(EIO, path()), 57);
+        QCOMPARE(fileErrorNumber(ENAMETOOLONG, path()), 1000 + ENAMETOOLONG);
     }
 
     void failures_data() {

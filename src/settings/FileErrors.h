@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Failure numbers the settings file reports to the user. They follow the classic run-time error
+// numbering of file operations, which users and support notes already know.
+namespace FileError {
+inline constexpr int Overflow = 6; // a position beyond the 16-bit range while scanning a line
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIo = 57;
+inline constexpr int DiskFull = 61;
+inline constexpr int TooManyFiles = 67;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccess = 75;
+inline constexpr int PathNotFound = 76;
+// Any other system error keeps its errno above this base, so its number still names the cause
+// without colliding with the table.
+inline constexpr int UnlistedErrnoBase = 1000;
+} // namespace FileError
+
+// The text for a failure number, or nothing when the number has no entry of its own.
+std::optional<QString> fileErrorTableText(int number);
+
+// The failure number for an errno met while opening, reading or writing `path`. A missing entry
+// counts as a missing folder when the folder that should hold `path` is itself missing.
+int fileErrorNumber(int errnoValue, const QString &path);

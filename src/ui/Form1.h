@@ -88,6 +88,7 @@ private:
     void showMessage(const QString &text);
     void releaseHeldEvents();
     void declareLinkFailed();
+    void checkMenusFromSettings();
 
     Host &host_;
     MonitorState state_;

@@ -126,27 +126,6 @@ void Form1::Menu_Port_Number_Click(int index) {
     ApplyPortSettings();
 }
 
-namespace {
-
-QString &fieldOf(PortSettingsRecord &s, SettingGroup group) {
-    switch (group) {
-    case SettingGroup::Speed:
-        return s.Speed;
-    case SettingGroup::Parity:
-        return s.Parity;
-    case SettingGroup::FlowControl:
-        return s.FlowControl;
-    case SettingGroup::DataLength:
-        return s.DataLength;
-    case SettingGroup::StopBits:
-        return s.StopBits;
-    default:
-        return s.Name;
-    }
-}
-
-} // namespace
-
 // Every item of the speed, parity, flow, data-bit and stop groups: only the chosen item of its
 // group stays checked, its caption becomes the setting, and the port is reopened with it.
 void Form1::SettingChoice_Click(MenuId item) {
@@ -157,7 +136,7 @@ void Form1::SettingChoice_Click(MenuId item) {
         ClearParityChecks();
     for (MenuId sibling : groupItems(def.group))
         menuItem(sibling)->setChecked(sibling == item);
-    fieldOf(state_.PortSettings, def.group) = QString::fromLatin1(def.caption);
+    settingOf(state_.PortSettings, def.group) = QString::fromLatin1(def.caption);
     ApplyPortSettings();
 }
 

@@ -1,12 +1,66 @@
 // The settings file: SAVE PORT, and the write and read of the port settings.
 #include "ui/Form1.h"
 
+#include "display/Colours.h"
+#include "platform/Host.h"
+#include "settings/SettingsFile.h"
+#include "ui/MenuTable.h"
+
+#include <QAction>
+#include <QLabel>
+
 void Form1::Save_Menu_Click() {
     state_.SaveRequested = true;
     LoadSaveFiles();
 }
 
+// Writes the file when asked to, then reads it when asked to; a failure anywhere is reported
+// with the file's path and abandons the rest.
 void Form1::LoadSaveFiles() {
+    const QString path = settingsFilePath(host_.programFolder());
+    int failure = 0;
+    if (state_.SaveRequested) {
+        const QByteArray content =
+            formatSettingsFile(state_.PortSettings, label(ControlId::VersionNumber)->text(),
+                               host_.now(), QLocale::system());
+        failure = writeSettingsFile(path, content);
+        if (failure == 0)
+            state_.SaveRequested = false;
+    }
+    if (failure == 0 && state_.LoadRequested) {
+        failure = readSettingsFile(path, state_.PortSettings);
+        if (failure == 0) {
+            state_.LoadRequested = false;
+            host_.processEvents();
+            setBackground(ControlId::LG_CommOK, Colour::Red);
+            state_.LinkSilenceCount = kLinkFailedCount;
+            checkMenusFromSettings();
+        }
+    }
+    if (failure == 0)
+        return;
+    // The flags are cleared before the box, so nothing run after it writes or reads again.
     state_.SaveRequested = false;
     state_.LoadRequested = false;
+    host_.beep();
+    showMessage(settingsFailureMessage(failure, path));
+}
+
+// After a read the menus show what was read; a value outside a group's set checks the item the
+// window started with, while the setting itself keeps the text as read.
+void Form1::checkMenusFromSettings() {
+    for (QAction *item : Menu_Port_Number)
+        item->setChecked(item->text() == state_.PortSettings.Name);
+    for (SettingGroup group : {SettingGroup::Speed, SettingGroup::Parity, SettingGroup::DataLength,
+                               SettingGroup::FlowControl, SettingGroup::StopBits}) {
+        const QString &value = settingOf(state_.PortSettings, group);
+        const std::vector<MenuId> items = groupItems(group);
+        const bool known = std::any_of(items.begin(), items.end(), [&](MenuId id) {
+            return value == QLatin1String(menuDef(id).caption);
+        });
+        for (MenuId id : items) {
+            const MenuDef &d = menuDef(id);
+            menuItem(id)->setChecked(known ? value == QLatin1String(d.caption) : d.checkedAtStart);
+        }
+    }
 }

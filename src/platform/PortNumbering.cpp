@@ -70,7 +70,8 @@ int groupOf(const QString &device) {
     for (int g = 0; g < prefixes.size(); ++g) {
         const QStringView rest = QStringView(name).sliced(
             name.startsWith(prefixes[g]) ? prefixes[g].size() : name.size());
-        if (!rest.isEmpty() && std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); }))
+        if (!rest.isEmpty() &&
+            std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); }))
             return g;
     }
     return int(prefixes.size());
@@ -123,9 +124,8 @@ QList<NumberedPort> numberPorts(const QList<PortLink> &links, const QStringList 
 
 QList<PortLink> findPortLinks(const QString &folder) {
     QList<PortLink> links;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                                   QDir::Name);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::System | QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &entry : entries) {
         const std::optional<int> number = linkPortNumber(entry.fileName());
         if (!number || !entry.isSymLink())

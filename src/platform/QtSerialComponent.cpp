@@ -94,6 +94,7 @@ SerialResult QtSerialComponent::openPort() {
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly))
         return portResult(false);
+    // A port without modem lines (a pseudo-terminal) has no DTR to raise; it still receives.
     if (holdDtr_)
         port_.setDataTerminalReady(true);
     return SerialResult::success();
@@ -124,7 +125,8 @@ SerialResult QtSerialComponent::setSpeed(double bitsPerSecond) {
     // Speeds that do not fit Qt's rate are handed over as 0, which the port refuses when it opens
     // ("Invalid baud rate value"), just as it refuses 0 and negative speeds.
     qint32 rate = 0;
-    if (std::isfinite(bitsPerSecond) && std::abs(bitsPerSecond) < std::numeric_limits<qint32>::max())
+    if (std::isfinite(bitsPerSecond) &&
+        std::abs(bitsPerSecond) < std::numeric_limits<qint32>::max())
         rate = static_cast<qint32>(std::lround(bitsPerSecond));
     return portResult(port_.setBaudRate(rate));
 }
@@ -148,7 +150,8 @@ SerialResult QtSerialComponent::setStopBits(int16_t code) {
 
 SerialResult QtSerialComponent::setDataBits(int16_t bits) {
     if (bits != 7 && bits != 8)
-        return SerialResult::failure(QStringLiteral("Unsupported number of data bits: %1").arg(bits));
+        return SerialResult::failure(
+            QStringLiteral("Unsupported number of data bits: %1").arg(bits));
     return portResult(port_.setDataBits(bits == 7 ? QSerialPort::Data7 : QSerialPort::Data8));
 }
 
@@ -185,24 +188,31 @@ SerialResult QtSerialComponent::setLineTerminator(const QString &terminator) {
     return SerialResult::success();
 }
 
+// QSerialPort does not announce bytes that arrive while its readyRead is being handled (a
+// receiver may let events run), so read on until nothing is left.
 void QtSerialComponent::readArrived() {
-    waiting_ << lines_.feed(port_.readAll());
-    deliverLines();
+    while (port_.isOpen() && port_.bytesAvailable() > 0) {
+        waiting_ << lines_.feed(port_.readAll());
+        if (!deliverLines())
+            return;
+    }
 }
 
 // Lines go out one per emission, in order. Should a receiver let waiting events run, lines that
 // arrive meanwhile join the queue and follow once it returns, never inside its handling.
-void QtSerialComponent::deliverLines() {
+// False when a receiver destroyed this component.
+bool QtSerialComponent::deliverLines() {
     if (delivering_)
-        return;
+        return true;
     delivering_ = true;
     const QPointer<QtSerialComponent> alive(this);
     while (!waiting_.isEmpty()) {
         emit OnRead(QVariant(waiting_.takeFirst()));
         if (!alive)
-            return;
+            return false;
     }
     delivering_ = false;
+    return true;
 }
 
 // A hang-up makes QSerialPort report ReadError again and again, keeping a core busy, until the

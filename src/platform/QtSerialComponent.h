@@ -41,7 +41,7 @@ private:
     void closePort();
     SerialResult portResult(bool ok) const;
     void readArrived();
-    void deliverLines();
+    bool deliverLines();
     void portFailed(QSerialPort::SerialPortError error);
 
     QString programFolder_;

@@ -51,12 +51,13 @@ private slots:
         QTest::newRow("nothing") << Links{} << QStringList{} << "";
         QTest::newRow("groups, natural order")
             << Links{}
-            << QStringList{"/dev/ttyACM0", "/dev/ttyS10", "/dev/rfcomm0", "/dev/ttyUSB1",
-                           "/dev/ttyS2", "/dev/ttyUSB0", "/dev/ttyAMA0"}
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS10",  "/dev/rfcomm0", "/dev/ttyUSB1",
+                           "/dev/ttyS2",   "/dev/ttyUSB0", "/dev/ttyAMA0"}
             << "1=/dev/ttyS2 2=/dev/ttyS10 3=/dev/ttyUSB0 4=/dev/ttyUSB1 5=/dev/ttyACM0 "
                "6=/dev/rfcomm0 7=/dev/ttyAMA0";
         QTest::newRow("prefix alone is not the group")
-            << Links{} << QStringList{"/dev/ttySAC0", "/dev/ttyS1"} << "1=/dev/ttyS1 2=/dev/ttySAC0";
+            << Links{} << QStringList{"/dev/ttySAC0", "/dev/ttyS1"}
+            << "1=/dev/ttyS1 2=/dev/ttySAC0";
         QTest::newRow("links hold their numbers")
             << Links{{2, "/dev/pts/4", "/dev/pts/4"}, {1, "/x/by-id/a", "/dev/ttyUSB3"}}
             << QStringList{"/dev/ttyS0", "/dev/ttyS1"}
@@ -65,8 +66,8 @@ private slots:
             << Links{{1, "/x/by-id/gone", ""}} << QStringList{"/dev/ttyS0"}
             << "1=/x/by-id/gone- 2=/dev/ttyS0";
         QTest::newRow("a linked system port is listed once, under the link")
-            << Links{{9, "/x/by-id/a", "/dev/ttyUSB0"}}
-            << QStringList{"/dev/ttyUSB0", "/dev/ttyS0"} << "1=/dev/ttyS0 9=/x/by-id/a";
+            << Links{{9, "/x/by-id/a", "/dev/ttyUSB0"}} << QStringList{"/dev/ttyUSB0", "/dev/ttyS0"}
+            << "1=/dev/ttyS0 9=/x/by-id/a";
         QTest::newRow("high link leaves the low numbers")
             << Links{{40, "/dev/pts/1", "/dev/pts/1"}} << QStringList{"/dev/ttyS0"}
             << "1=/dev/ttyS0 40=/dev/pts/1";

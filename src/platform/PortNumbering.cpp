@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <set>
@@ -85,8 +87,13 @@ bool menuOrderLess(const QString &a, const QString &b) {
 }
 
 bool isCharacterDevice(const QString &path) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return false; // ports there are COMN, never links
+#else
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+#endif
 }
 
 } // namespace

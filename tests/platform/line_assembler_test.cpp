@@ -41,7 +41,6 @@ private slots:
         QTest::addColumn<QList<int>>("lengths");
         const int max = int(LineAssembler::kMaxRun);
         QTest::newRow("at the limit, then CR") << max << max + 1 << QList<int>{max + 1};
-        QTest::newRow("one over, then CR") << max + 1 << max + 2 << QList<int>{max, 2};
         QTest::newRow("one over, byte by byte") << max + 1 << 1 << QList<int>{max, 2};
         QTest::newRow("three runs' worth, odd reads")
             << 3 * max + 5 << 1000 << QList<int>{max, max, max, 6};
@@ -73,13 +72,6 @@ private slots:
         QCOMPARE(out[0].size(), bytes.size());
         for (qsizetype i = 0; i < bytes.size(); ++i)
             QCOMPARE(out[0][i].unicode(), uchar(bytes[i]));
-    }
-
-    void otherTerminatorAndReset() {
-        LineAssembler assembler('\n');
-        QCOMPARE(assembler.feed("a\rb"), QStringList{});
-        assembler.reset();
-        QCOMPARE(assembler.feed("c\n"), QStringList{"c\n"});
     }
 };
 

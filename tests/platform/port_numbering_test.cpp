@@ -79,14 +79,6 @@ private slots:
         QCOMPARE(describe(numberPorts(links, system)), expected);
     }
 
-    void naturalOrder() {
-        QVERIFY(naturalLess("ttyS2", "ttyS10"));
-        QVERIFY(!naturalLess("ttyS10", "ttyS2"));
-        QVERIFY(naturalLess("ttyS9", "ttyS10a"));
-        QVERIFY(naturalLess("a", "a1"));
-        QVERIFY(!naturalLess("ttyS2", "ttyS2"));
-    }
-
     // Only symbolic links named comN count; what they reach is judged at the moment of asking.
     void linksInFolder() {
         QTemporaryDir dir;

@@ -129,12 +129,8 @@ private slots:
         QTest::addColumn<std::function<SerialResult(SerialComponent &)>>("call");
         using Call = std::function<SerialResult(SerialComponent &)>;
         QTest::newRow("parity 5") << Call([](SerialComponent &s) { return s.setParity(5); });
-        QTest::newRow("parity -1") << Call([](SerialComponent &s) { return s.setParity(-1); });
         QTest::newRow("stop 3") << Call([](SerialComponent &s) { return s.setStopBits(3); });
         QTest::newRow("flow 3") << Call([](SerialComponent &s) { return s.setFlowControl(3); });
-        QTest::newRow("data bits 6") << Call([](SerialComponent &s) { return s.setDataBits(6); });
-        QTest::newRow("no terminator")
-            << Call([](SerialComponent &s) { return s.setLineTerminator({}); });
         QTest::newRow("CR LF terminator")
             << Call([](SerialComponent &s) { return s.setLineTerminator("\r\n"); });
         QTest::newRow("port 7.5") << Call([](SerialComponent &s) { return s.setPortNumber(7.5); });

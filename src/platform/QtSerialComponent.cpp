@@ -1,0 +1,230 @@
+#include "QtSerialComponent.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+QtSerialComponent::QtSerialComponent(const QString &programFolder, QObject *parent)
+    : SerialComponent(parent), programFolder_(programFolder) {
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialComponent::readArrived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialComponent::portFailed);
+}
+
+QtSerialComponent::~QtSerialComponent() = default;
+
+#ifdef Q_OS_WIN
+// Port N is the system's COMN.
+QList<NumberedPort> QtSerialComponent::currentPorts() const {
+    QList<NumberedPort> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        if (const std::optional<int> n = linkPortNumber(info.portName().toLower()))
+            ports << NumberedPort{*n, info.portName(), info.portName()};
+    }
+    std::sort(ports.begin(), ports.end(),
+              [](const NumberedPort &a, const NumberedPort &b) { return a.number < b.number; });
+    return ports;
+}
+#else
+// Looked up afresh each time: links may have been made, and adapters plugged, since last time.
+QList<NumberedPort> QtSerialComponent::currentPorts() const {
+    return numberPorts(findPortLinks(programFolder_), systemPortDevices());
+}
+#endif
+
+QList<int> QtSerialComponent::listPorts() {
+    QList<int> numbers;
+    for (const NumberedPort &port : currentPorts()) {
+        if (!port.device.isEmpty())
+            numbers << port.number;
+    }
+    return numbers;
+}
+
+QString QtSerialComponent::portDevice(int portNumber) const {
+    for (const NumberedPort &port : currentPorts()) {
+        if (port.number == portNumber)
+            return port.shownPath;
+    }
+    return {};
+}
+
+SerialResult QtSerialComponent::setOpen(bool open) {
+    if (open == port_.isOpen())
+        return SerialResult::success();
+    if (!open) {
+        closePort();
+        return SerialResult::success();
+    }
+    return openPort();
+}
+
+SerialResult QtSerialComponent::deviceForPort(QString &device) const {
+    const QList<NumberedPort> ports = currentPorts();
+    const auto found = std::find_if(ports.begin(), ports.end(), [this](const NumberedPort &p) {
+        return p.number == portNumber_;
+    });
+    if (found == ports.end()) {
+        return SerialResult::failure(
+            QStringLiteral("There is no port Com%1: no serial device has that number and %2 "
+                           "holds no com%1 link")
+                .arg(portNumber_)
+                .arg(QDir::toNativeSeparators(programFolder_)));
+    }
+    if (found->device.isEmpty()) {
+        return SerialResult::failure(
+            QStringLiteral("Port Com%1 leads to %2, which is not a serial device now "
+                           "(is the adapter plugged in?)")
+                .arg(portNumber_)
+                .arg(found->shownPath));
+    }
+    device = found->device;
+    return SerialResult::success();
+}
+
+SerialResult QtSerialComponent::openPort() {
+    QString device;
+    if (const SerialResult r = deviceForPort(device); !r.ok)
+        return r;
+    lines_.reset();
+    waiting_.clear();
+    port_.setPortName(device);
+    if (!port_.open(QIODevice::ReadOnly))
+        return portResult(false);
+    // A port without modem lines (a pseudo-terminal) has no DTR to raise; it still receives.
+    if (holdDtr_)
+        port_.setDataTerminalReady(true);
+    return SerialResult::success();
+}
+
+// A line half received before the port closed belongs to no line received after it reopens.
+void QtSerialComponent::closePort() {
+    port_.close();
+    lines_.reset();
+    waiting_.clear();
+}
+
+SerialResult QtSerialComponent::portResult(bool ok) const {
+    return ok ? SerialResult::success() : SerialResult::failure(port_.errorString());
+}
+
+SerialResult QtSerialComponent::setPortNumber(double portNumber) {
+    if (!std::isfinite(portNumber) || portNumber != std::trunc(portNumber) ||
+        std::abs(portNumber) > std::numeric_limits<int>::max()) {
+        return SerialResult::failure(
+            QStringLiteral("Port number %1 is not a whole number").arg(portNumber));
+    }
+    portNumber_ = static_cast<int>(portNumber);
+    return SerialResult::success();
+}
+
+SerialResult QtSerialComponent::setSpeed(double bitsPerSecond) {
+    // Speeds that do not fit Qt's rate are handed over as 0, which the port refuses when it opens
+    // ("Invalid baud rate value"), just as it refuses 0 and negative speeds.
+    qint32 rate = 0;
+    if (std::isfinite(bitsPerSecond) &&
+        std::abs(bitsPerSecond) < std::numeric_limits<qint32>::max())
+        rate = static_cast<qint32>(std::lround(bitsPerSecond));
+    return portResult(port_.setBaudRate(rate));
+}
+
+SerialResult QtSerialComponent::setParity(int16_t code) {
+    static const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                                   QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                                   QSerialPort::SpaceParity};
+    if (code < 0 || code >= int16_t(std::size(parities)))
+        return SerialResult::failure(QStringLiteral("Unknown parity code %1").arg(code));
+    return portResult(port_.setParity(parities[code]));
+}
+
+SerialResult QtSerialComponent::setStopBits(int16_t code) {
+    static const QSerialPort::StopBits stops[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
+                                                  QSerialPort::TwoStop};
+    if (code < 0 || code >= int16_t(std::size(stops)))
+        return SerialResult::failure(QStringLiteral("Unknown stop-bits code %1").arg(code));
+    return portResult(port_.setStopBits(stops[code]));
+}
+
+SerialResult QtSerialComponent::setDataBits(int16_t bits) {
+    if (bits != 7 && bits != 8)
+        return SerialResult::failure(
+            QStringLiteral("Unsupported number of data bits: %1").arg(bits));
+    return portResult(port_.setDataBits(bits == 7 ? QSerialPort::Data7 : QSerialPort::Data8));
+}
+
+// DSR/DTR handshaking asks the receiver to show it is ready by asserting DTR and the sender to
+// wait for it. The monitor only receives and is always ready, so for it DSR/DTR means: no flow
+// control of our own, DTR held asserted while the port is open. QSerialPort has no such mode.
+SerialResult QtSerialComponent::setFlowControl(int16_t code) {
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    switch (code) {
+    case 0:
+    case 2:
+        break;
+    case 1:
+        flow = QSerialPort::HardwareControl;
+        break;
+    case 4:
+        flow = QSerialPort::SoftwareControl;
+        break;
+    default:
+        return SerialResult::failure(QStringLiteral("Unknown flow-control code %1").arg(code));
+    }
+    if (!port_.setFlowControl(flow))
+        return portResult(false);
+    holdDtr_ = code == 2;
+    if (holdDtr_ && port_.isOpen())
+        port_.setDataTerminalReady(true);
+    return SerialResult::success();
+}
+
+SerialResult QtSerialComponent::setLineTerminator(const QString &terminator) {
+    if (terminator.size() != 1 || terminator.front().unicode() > 0xFF)
+        return SerialResult::failure(QStringLiteral("The line terminator must be one character"));
+    lines_.setTerminator(char(terminator.front().toLatin1()));
+    return SerialResult::success();
+}
+
+// QSerialPort does not announce bytes that arrive while its readyRead is being handled (a
+// receiver may let events run), so read on until nothing is left.
+void QtSerialComponent::readArrived() {
+    while (port_.isOpen() && port_.bytesAvailable() > 0) {
+        waiting_ << lines_.feed(port_.readAll());
+        if (!deliverLines())
+            return;
+    }
+}
+
+// Lines go out one per emission, in order. Should a receiver let waiting events run, lines that
+// arrive meanwhile join the queue and follow once it returns, never inside its handling.
+// False when a receiver destroyed this component.
+bool QtSerialComponent::deliverLines() {
+    if (delivering_)
+        return true;
+    delivering_ = true;
+    const QPointer<QtSerialComponent> alive(this);
+    while (!waiting_.isEmpty()) {
+        emit OnRead(QVariant(waiting_.takeFirst()));
+        if (!alive)
+            return false;
+    }
+    delivering_ = false;
+    return true;
+}
+
+// A hang-up makes QSerialPort report ReadError again and again, keeping a core busy, until the
+// port closes; an unplugged adapter reports ResourceError. Either way the device is gone: close
+// now, and tell the receivers from the event loop rather than from inside QSerialPort's own call.
+void QtSerialComponent::portFailed(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    if (!port_.isOpen())
+        return;
+    const QString description = port_.errorString();
+    closePort();
+    QMetaObject::invokeMethod(
+        this, [this, description] { emit linkLost(description); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "LineAssembler.h"
+#include "PortNumbering.h"
+#include "SerialComponent.h"
+
+#include <QSerialPort>
+#include <QStringList>
+
+// The monitor's serial port on QSerialPort. Settings are stored while the port is closed and take
+// effect when it opens; the port number is turned into a device only then, so a port that was
+// unplugged and plugged back (under the same comN link) opens again. The port is opened for
+// reading only: the monitor never transmits.
+class QtSerialComponent : public SerialComponent {
+    Q_OBJECT
+public:
+    explicit QtSerialComponent(const QString &programFolder, QObject *parent = nullptr);
+    ~QtSerialComponent() override;
+
+    QList<int> listPorts() override;
+    QString portDevice(int portNumber) const override;
+
+    bool isOpen() const override { return port_.isOpen(); }
+    SerialResult setOpen(bool open) override;
+    SerialResult setPortNumber(double portNumber) override;
+    SerialResult setSpeed(double bitsPerSecond) override;
+    SerialResult setParity(int16_t code) override;
+    SerialResult setStopBits(int16_t code) override;
+    SerialResult setDataBits(int16_t bits) override;
+    SerialResult setFlowControl(int16_t code) override;
+    SerialResult setLineTerminator(const QString &terminator) override;
+    // Kept for the callers' sake; they have no effect on this port.
+    SerialResult setIntegerOption(int16_t) override { return SerialResult::success(); }
+    SerialResult setFirstSwitch(bool) override { return SerialResult::success(); }
+    SerialResult setSecondSwitch(bool) override { return SerialResult::success(); }
+
+private:
+    QList<NumberedPort> currentPorts() const;
+    SerialResult openPort();
+    SerialResult deviceForPort(QString &device) const;
+    void closePort();
+    SerialResult portResult(bool ok) const;
+    void readArrived();
+    bool deliverLines();
+    void portFailed(QSerialPort::SerialPortError error);
+
+    QString programFolder_;
+    QSerialPort port_;
+    int portNumber_ = 0;
+    bool holdDtr_ = false;
+    LineAssembler lines_;
+    QStringList waiting_;
+    bool delivering_ = false;
+};

@@ -1,6 +1,6 @@
 #include "platform/QtHost.h"
 
-#include "platform/SerialComponent.h"
+#include "platform/QtSerialComponent.h"
 
 #include <QApplication>
 #include <QMessageBox>

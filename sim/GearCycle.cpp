@@ -68,14 +68,14 @@ int GearCycle::framesPerCycle() {
 }
 
 void GearCycle::advance() {
-    if (++frame_ < framesIn(phase_))
-        return;
-    if (phase_ == GearPhase::DownPressure) {
-        ++count_;
-        hornMuted_ = false; // down and locked: the next warning sounds again
+    if (++frame_ >= framesIn(phase_)) {
+        if (phase_ == GearPhase::DownPressure) {
+            ++count_;
+            hornMuted_ = false; // down and locked: the next warning sounds again
+        }
+        phase_ = nextPhase(phase_);
+        frame_ = 0;
     }
-    phase_ = nextPhase(phase_);
-    frame_ = 0;
     if (muteButtonPressed())
         hornMuted_ = true;
 }

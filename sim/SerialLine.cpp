@@ -119,8 +119,17 @@ void SerialLine::drainInput() {
     }
 }
 
+// Bytes that reached a pseudo-terminal's slave wait in the slave's own input queue, which a
+// flush of the master does not reach: the slave is opened for a moment to drop them.
 void SerialLine::discardUnread() {
-    tcflush(fd_, TCIOFLUSH);
+    tcflush(fd_, TCOFLUSH);
+    if (!pseudoTerminal_)
+        return;
+    const int slave = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave >= 0) {
+        tcflush(slave, TCIFLUSH);
+        ::close(slave);
+    }
 }
 
 long SerialLine::writeSome(std::string_view bytes) {

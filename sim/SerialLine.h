@@ -42,7 +42,8 @@ public:
     LineState state();
     // How a poll result reads for this line.
     LineState stateFrom(short revents) const;
-    // Drops bytes written earlier that no one has read yet.
+    // Drops bytes written earlier that no one has read yet, so the next reader starts afresh.
+    // For a pseudo-terminal, call it once the reader has gone.
     void discardUnread();
     // Writes what the line takes now; returns the number of bytes taken, or -1 when broken.
     long writeSome(std::string_view bytes);

@@ -78,9 +78,7 @@ void Transmitter::waitOnLine(std::chrono::nanoseconds timeout) {
         summary_.error = "the line to " + line_.path() + " broke";
         return;
     case LineState::NoReader:
-        readerPresent_ = false;
-        pending_.clear();
-        log_ << "gear-sim: reader gone, waiting for one" << std::endl;
+        readerGone();
         return;
     case LineState::ReaderPresent:
         if (polled.revents & POLLIN)
@@ -114,21 +112,23 @@ bool Transmitter::readerReady() {
         return false;
     case LineState::NoReader:
         if (readerPresent_)
-            log_ << "gear-sim: reader gone, waiting for one" << std::endl;
-        readerPresent_ = false;
-        pending_.clear();
+            readerGone();
         return false;
     case LineState::ReaderPresent:
-        if (!readerPresent_) {
-            // Whatever a previous reader left unread is stale by now.
-            line_.discardUnread();
-            if (line_.isPseudoTerminal())
-                log_ << "gear-sim: reader connected" << std::endl;
-        }
+        if (!readerPresent_ && line_.isPseudoTerminal())
+            log_ << "gear-sim: reader connected" << std::endl;
         readerPresent_ = true;
         return true;
     }
     return false;
+}
+
+// What the reader left unread would reach the next one as stale lines: it is dropped now.
+void Transmitter::readerGone() {
+    readerPresent_ = false;
+    pending_.clear();
+    line_.discardUnread();
+    log_ << "gear-sim: reader gone, waiting for one" << std::endl;
 }
 
 void Transmitter::flushPending() {

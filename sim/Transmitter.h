@@ -37,6 +37,7 @@ private:
     void waitOnLine(std::chrono::nanoseconds timeout);
     bool offer(const std::string &piece);
     bool readerReady();
+    void readerGone();
     void flushPending();
     void noteSilence(bool silent);
     double elapsedSeconds() const;

@@ -14,7 +14,7 @@ std::chrono::microseconds micros(std::int64_t us) {
     return std::chrono::microseconds(us);
 }
 
-timespec toTimespec(std::chrono::nanoseconds span) {
+timespec pollTimeout(std::chrono::nanoseconds span) {
     const auto secs = std::chrono::duration_cast<std::chrono::seconds>(span);
     return {static_cast<time_t>(secs.count()), static_cast<long>((span - secs).count())};
 }
@@ -66,7 +66,7 @@ bool Transmitter::waitUntil(Clock::time_point deadline) {
 }
 
 void Transmitter::waitOnLine(std::chrono::nanoseconds timeout) {
-    const timespec span = toTimespec(timeout);
+    const timespec span = pollTimeout(timeout);
     pollfd polled{line_.fd(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
     // A pseudo-terminal without a reader reports a hang-up at once on every poll; it is not
     // watched then, or the wait would spin.

@@ -143,10 +143,13 @@ private slots:
         std::ostringstream log;
         Reader reader(opened.line->path());
         RunSummary summary;
-        std::thread loop([&] { summary = Transmitter(*opened.line, options, log).run(); });
+        std::thread loop([&] {
+            summary = Transmitter(*opened.line, options, log).run();
+            opened.line.reset();
+        });
         const std::string data = reader.read(1 << 20);
         loop.join();
-        opened.line.reset();
+        QVERIFY(reader.hungUp());
         QVERIFY(summary.error.empty());
         QVERIFY2(summary.framesSent >= 15, log.str().c_str());
 

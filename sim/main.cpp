@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <csignal>
 #include <iostream>
 
 using namespace gearsim;
@@ -64,6 +65,9 @@ int main(int argc, char *argv[]) {
     const SimOptions &options = std::get<SimOptions>(parsed);
 
     installStopSignals();
+    // A script that read the first line and closed the pipe must not kill us before the link is
+    // removed.
+    signal(SIGPIPE, SIG_IGN);
     const SerialLine::Opened opened = openLine(options);
     if (!opened.line) {
         std::cerr << "gear-sim: " << opened.error << std::endl;

@@ -1,3 +1,99 @@
-int main() {
-    return 0;
+// gear-sim: plays the landing-gear controller on a serial line for bench tests, demonstrations
+// and end-to-end tests of the monitor.
+
+#include "PortLink.h"
+#include "SerialLine.h"
+#include "SimOptions.h"
+#include "StopSignals.h"
+#include "Transmitter.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <csignal>
+#include <iostream>
+
+using namespace gearsim;
+
+namespace {
+
+enum ExitCode { Ended = 0, Failed = 1, BadUsage = 2 };
+
+std::variant<SimOptions, QString> parseCommandLine(const QCoreApplication &app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Plays the landing-gear controller on a serial line: sends its status records (V, C, F, "
+        "O, I) while the gear goes through up and down cycles.\n"
+        "Without --device it creates a pseudo-terminal and prints its path as the first line."));
+    parser.addHelpOption();
+    addSimOptions(parser);
+    parser.process(app); // answers --help and unknown options itself
+    return readSimOptions(parser);
+}
+
+SerialLine::Opened openLine(const SimOptions &options) {
+    if (options.device.empty())
+        return SerialLine::openPseudoTerminal();
+    return SerialLine::openDevice(options.device, options.pace.bitsPerSecond);
+}
+
+// The first line of standard output names the line, for scripts to read.
+void announce(const SerialLine &line, const SimOptions &options) {
+    if (line.isPseudoTerminal())
+        std::cout << "gear-sim: pseudo-terminal " << line.path() << std::endl;
+    else
+        std::cout << "gear-sim: serial device " << line.path() << " at "
+                  << options.pace.bitsPerSecond << " 8N1" << std::endl;
+}
+
+void report(const RunSummary &summary) {
+    std::cerr << "gear-sim: ended; frames sent " << summary.framesSent << ", skipped "
+              << summary.framesSkipped << ", pieces dropped " << summary.piecesDropped
+              << ", cycles completed " << summary.cyclesCompleted << std::endl;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("gear-sim"));
+    const auto parsed = parseCommandLine(app);
+    if (const QString *error = std::get_if<QString>(&parsed)) {
+        std::cerr << "gear-sim: " << error->toStdString() << " (see --help)" << std::endl;
+        return BadUsage;
+    }
+    const SimOptions &options = std::get<SimOptions>(parsed);
+
+    installStopSignals();
+    // A script that read the first line and closed the pipe must not kill us before the link is
+    // removed.
+    signal(SIGPIPE, SIG_IGN);
+    const SerialLine::Opened opened = openLine(options);
+    if (!opened.line) {
+        std::cerr << "gear-sim: " << opened.error << std::endl;
+        return Failed;
+    }
+    announce(*opened.line, options);
+
+    std::unique_ptr<PortLink> link;
+    if (!options.linkDir.empty()) {
+        PortLink::Made made = PortLink::create(options.linkDir, options.port, opened.line->path());
+        if (!made.link) {
+            std::cerr << "gear-sim: " << made.error << std::endl;
+            return Failed;
+        }
+        link = std::move(made.link);
+        std::cout << "gear-sim: linked " << link->path() << " -> " << opened.line->path()
+                  << std::endl;
+    }
+    if (opened.line->isPseudoTerminal())
+        std::cerr << "gear-sim: waiting for a reader" << std::endl;
+
+    const RunSummary summary = Transmitter(*opened.line, options, std::cerr).run();
+    report(summary);
+    if (!summary.error.empty()) {
+        std::cerr << "gear-sim: " << summary.error << std::endl;
+        return Failed;
+    }
+    return Ended;
 }

@@ -1,0 +1,146 @@
+#include "SimOptions.h"
+
+#include <QCommandLineParser>
+
+#include <optional>
+
+namespace gearsim {
+
+namespace {
+
+struct OptionError {
+    QString text;
+};
+
+QString bad(const QString &option, const QString &why) {
+    return QStringLiteral("--%1: %2").arg(option, why);
+}
+
+// A whole number in [low, high]; throws OptionError otherwise.
+qlonglong wholeNumber(const QCommandLineParser &parser, const QString &name, qlonglong low,
+                      qlonglong high) {
+    bool ok = false;
+    const qlonglong value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < low || value > high)
+        throw OptionError{
+            bad(name, QStringLiteral("expected a whole number from %1 to %2").arg(low).arg(high))};
+    return value;
+}
+
+// Seconds, fractions allowed; at least `low` and at most ten million (about four months).
+double seconds(const QCommandLineParser &parser, const QString &name, double low) {
+    bool ok = false;
+    const double value = parser.value(name).toDouble(&ok);
+    if (!ok || value < low || value > 1e7)
+        throw OptionError{bad(name, QStringLiteral("expected seconds, at least %1").arg(low))};
+    return value;
+}
+
+void readLine(const QCommandLineParser &parser, SimOptions &options) {
+    options.device = parser.value(QStringLiteral("device")).toStdString();
+    options.pace.bitsPerSecond =
+        static_cast<int>(wholeNumber(parser, QStringLiteral("baud"), 50, 4'000'000));
+    if (parser.isSet(QStringLiteral("link-dir")) != parser.isSet(QStringLiteral("port")))
+        throw OptionError{QStringLiteral("--link-dir and --port go together")};
+    if (parser.isSet(QStringLiteral("link-dir"))) {
+        if (!options.device.empty())
+            throw OptionError{
+                QStringLiteral("--link-dir links the pseudo-terminal; link a --device yourself")};
+        options.linkDir = parser.value(QStringLiteral("link-dir")).toStdString();
+        options.port = static_cast<int>(wholeNumber(parser, QStringLiteral("port"), 1, 255));
+    }
+}
+
+void readController(const QCommandLineParser &parser, SimOptions &options) {
+    const auto config = parseConfigFlags(parser.value(QStringLiteral("config")).toStdString());
+    if (!config)
+        throw OptionError{bad(QStringLiteral("config"),
+                              QStringLiteral("expected five flags 0 or 1, e.g. 11100"))};
+    options.config = *config;
+    const QString firmware = parser.value(QStringLiteral("firmware"));
+    if (firmware.contains(QLatin1Char('\r')) || firmware.contains(QLatin1Char('\n')))
+        throw OptionError{bad(QStringLiteral("firmware"), QStringLiteral("must be one line"))};
+    options.firmwareVersion = firmware.toStdString();
+    bool ok = false;
+    options.startCount = parser.value(QStringLiteral("start-count")).toULongLong(&ok);
+    if (!ok)
+        throw OptionError{
+            bad(QStringLiteral("start-count"), QStringLiteral("expected a whole number"))};
+}
+
+void readTiming(const QCommandLineParser &parser, SimOptions &options) {
+    options.pace.fast = parser.isSet(QStringLiteral("fast"));
+    if (options.pace.fast && parser.isSet(QStringLiteral("frame-ms")))
+        throw OptionError{QStringLiteral("--fast and --frame-ms exclude each other")};
+    options.pace.frameMs =
+        static_cast<int>(wholeNumber(parser, QStringLiteral("frame-ms"), 10, 60'000));
+    const bool silent =
+        parser.isSet(QStringLiteral("silent-after")) || parser.isSet(QStringLiteral("silent-for"));
+    if (silent) {
+        options.timeline.silentAfter = seconds(parser, QStringLiteral("silent-after"), 0);
+        options.timeline.silentFor = seconds(parser, QStringLiteral("silent-for"), 0.001);
+    }
+    if (parser.isSet(QStringLiteral("duration")))
+        options.timeline.duration = seconds(parser, QStringLiteral("duration"), 0.001);
+    options.garbage = parser.isSet(QStringLiteral("garbage"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+}
+
+} // namespace
+
+void addSimOptions(QCommandLineParser &parser) {
+    const auto text = [](const char *s) { return QString::fromLatin1(s); };
+    parser.addOptions({
+        {text("device"),
+         text("Open this serial device (e.g. /dev/ttyUSB0) as raw 8N1 instead of creating a "
+              "pseudo-terminal."),
+         text("path")},
+        {text("baud"),
+         text("Line speed in bits per second, default 9600: set on --device; paces --fast."),
+         text("speed"), text("9600")},
+        {text("link-dir"),
+         text("Link the pseudo-terminal as <folder>/comN (N from --port) so the monitor in that "
+              "folder lists it as ComN; the link is removed on exit."),
+         text("folder")},
+        {text("port"), text("The N of the comN link, 1 to 255."), text("N")},
+        {text("config"),
+         text("Configuration relays C0 C1 C73 C121 C122 as five flags, default 11100."),
+         text("flags"), text("11100")},
+        {text("firmware"), text("Firmware version text for the V: record, default SIM-1.0."),
+         text("text"), text("SIM-1.0")},
+        {text("start-count"), text("Gear cycle count to start from, default 0."), text("count"),
+         text("0")},
+        {text("frame-ms"),
+         text("Frame period, default 500: each frame sends all five records spread over it."),
+         text("ms"), text("500")},
+        {text("fast"), text("Send frames back to back, as fast as the line speed allows.")},
+        {text("garbage"),
+         text("Mix malformed lines in: unknown prefixes, short records, noise bytes and "
+              "overlong lines without CR.")},
+        {text("silent-after"),
+         text("Fall silent after this many seconds (default 20 when --silent-for is given)."),
+         text("seconds"), text("20")},
+        {text("silent-for"),
+         text("Stay silent this many seconds, then resume (default 10 when --silent-after is "
+              "given)."),
+         text("seconds"), text("10")},
+        {text("duration"), text("End by itself after this many seconds."), text("seconds")},
+        {text("verbose"), text("Echo every line sent on standard error.")},
+    });
+}
+
+std::variant<SimOptions, QString> readSimOptions(const QCommandLineParser &parser) {
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+    SimOptions options;
+    try {
+        readLine(parser, options);
+        readController(parser, options);
+        readTiming(parser, options);
+    } catch (const OptionError &error) {
+        return error.text;
+    }
+    return options;
+}
+
+} // namespace gearsim

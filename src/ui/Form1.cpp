@@ -4,6 +4,7 @@
 #include "display/PropertyWrite.h"
 #include "platform/Host.h"
 #include "platform/SerialComponent.h"
+#include "ui/AppIcon.h"
 #include "ui/Twips.h"
 #include "ui/Widgets.h"
 #include "ui/WindowBuilder.h"
@@ -33,7 +34,7 @@ constexpr int kTickMilliseconds = 500;
 Form1::Form1(Host &host, QWidget *parent) : QMainWindow(parent), host_(host) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kCaption);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/gear-monitor.png")));
+    setWindowIcon(builtInAppIcon());
     buildWindow();
     connectMenus();
 

@@ -21,7 +21,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
 screenshot: build
-	scripts/screenshot.sh $(BUILD_DIR) docs/window.png
+	folder=$$(mktemp -d) && scripts/screenshot.sh $(BUILD_DIR) docs/window.png 1.2 $$folder; rm -rf $$folder
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

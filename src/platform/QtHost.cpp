@@ -29,5 +29,5 @@ QDateTime QtHost::now() const {
 }
 
 std::unique_ptr<SerialComponent> QtHost::createSerialComponent() {
-    return nullptr;
+    return std::make_unique<QtSerialComponent>(programFolder());
 }

@@ -6,6 +6,28 @@
 
 #include <algorithm>
 
+FrameBox::FrameBox(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {
+    setAutoFillBackground(true);
+}
+
+void FrameBox::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const int lineY = metrics.height() / 2;
+    const QRect border = rect().adjusted(0, lineY, -2, -2);
+    // An etched line: dark, with a light line just inside it.
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(border);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(border.translated(1, 1));
+    if (title().isEmpty())
+        return;
+    const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+    painter.fillRect(caption, palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter, title());
+}
+
 BoxLabel::BoxLabel(bool bordered, QWidget *parent) : QLabel(parent), bordered_(bordered) {
     // Text that comes from outside the program is shown character for character, never as markup.
     setTextFormat(Qt::PlainText);

@@ -1,7 +1,19 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
+
+// A captioned frame: the background fills the whole frame, an etched line runs round it through
+// the middle of the caption, and the caption sits on that line near the left.
+class FrameBox : public QGroupBox {
+    Q_OBJECT
+public:
+    FrameBox(const QString &caption, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
 
 // A label that may carry a thin black single-line border; its background fills the whole box.
 class BoxLabel : public QLabel {

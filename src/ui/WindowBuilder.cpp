@@ -87,7 +87,7 @@ QWidget *createLabel(const ControlDef &d, QWidget *parent) {
 QWidget *createControl(const ControlDef &d, QWidget *parent, double dpi) {
     switch (d.kind) {
     case ControlKind::Frame: {
-        auto *frame = new QGroupBox(QString::fromLatin1(d.caption), parent);
+        auto *frame = new FrameBox(QString::fromLatin1(d.caption), parent);
         setColours(frame, d.background, Colour::PlatformDefault);
         return frame;
     }

@@ -18,7 +18,7 @@ using C = ControlId;
 const char *expectedClass(ControlKind kind) {
     switch (kind) {
     case ControlKind::Frame:
-        return "QGroupBox";
+        return "FrameBox";
     case ControlKind::Label:
         return "BoxLabel";
     case ControlKind::Line:

@@ -1,7 +1,7 @@
 # The two entry points: `make run` starts the monitor, `make test` runs every test.
 BUILD_DIR ?= build
 
-.PHONY: all deps configure build run test screenshot clean format
+.PHONY: all deps configure build run test bench screenshot clean format
 
 all: build
 
@@ -19,6 +19,9 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+bench: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/monitor-bench -minimumvalue 200
 
 screenshot: build
 	folder=$$(mktemp -d) && scripts/screenshot.sh $(BUILD_DIR) docs/window.png 1.2 $$folder; rm -rf $$folder

@@ -84,6 +84,25 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(f.state().TickCount, 6);
     }
+
+    // The port hangs up while a box (here a refused SAVE PORT) is up: the lines received before
+    // the hang-up must not count after it and make the lost link look live.
+    void aLinkLostWhileTheBoxIsUpKeepsItsPlaceInLine() {
+        MonitorFixture f;
+        f.state().LinkSilenceCount = 0;
+        f.host.folder += "/gone";
+        f.host.whileMessageShown = [&] {
+            for (const QString &line : kLines)
+                f.feed(line);
+            emit f.serial().linkLost("device gone");
+        };
+        f.window().Save_Menu_Click();
+        QCOMPARE(f.host.messages.size(), 1);
+        QCOMPARE(f.caption(serialLine(0)), kLines.last());
+        QCOMPARE(f.state().LinkSilenceCount, 10);
+        f.ticks(1);
+        QCOMPARE(f.caption(C::FirmwareVersion), "COMM FAIL");
+    }
 };
 
 QTEST_MAIN(MessageHoldTest)

@@ -3,6 +3,7 @@
 // menu, and its lines reach the panel. The only waits are for the port's own signals.
 #include "MonitorFixture.h"
 #include "Pty.h"
+#include "platform/QtHost.h"
 #include "platform/QtSerialComponent.h"
 
 #include <QAction>
@@ -67,6 +68,14 @@ class SerialPtyTest : public QObject {
     }
 
 private slots:
+    // Without it the running program would have no port to offer.
+    void theProgramsHostMakesTheRealPort() {
+        QtHost host;
+        const std::unique_ptr<SerialComponent> port = host.createSerialComponent();
+        QVERIFY(qobject_cast<QtSerialComponent *>(port.get()));
+        QVERIFY(!port->isOpen());
+    }
+
     void init() {
         f = std::make_unique<MonitorFixture>(PortKind::Real);
         pty = std::make_unique<Pty>();

@@ -28,6 +28,7 @@ QDateTime QtHost::now() const {
     return QDateTime::currentDateTime();
 }
 
+// Ports are numbered by the comN links in the program's folder and the system's own ports.
 std::unique_ptr<SerialComponent> QtHost::createSerialComponent() {
     return std::make_unique<QtSerialComponent>(programFolder());
 }

@@ -165,11 +165,11 @@ void Form1::showMessage(const QString &text) {
         releaseHeldEvents();
 }
 
-// Lines received while a box was up are handled in order, none lost; a tick that fell due runs
-// once, after them.
+// Lines received (and a link lost) while a box was up are handled in order, none lost; a tick
+// that fell due runs once, after them.
 void Form1::releaseHeldEvents() {
-    while (!heldDeliveries_.isEmpty())
-        MSPort1_OnRead(heldDeliveries_.takeFirst());
+    while (!heldEvents_.isEmpty())
+        heldEvents_.takeFirst()();
     if (!tickHeld_)
         return;
     tickHeld_ = false;
@@ -180,5 +180,9 @@ void Form1::releaseHeldEvents() {
 }
 
 void Form1::declareLinkFailed() {
+    if (messageBoxesOpen_ > 0) {
+        heldEvents_.append([this] { declareLinkFailed(); });
+        return;
+    }
     state_.LinkSilenceCount = kLinkFailedCount;
 }

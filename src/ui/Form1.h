@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class Host;
@@ -101,9 +102,10 @@ private:
     std::unique_ptr<SerialComponent> MSPort1;
 
     // While a message box is up its nested event loop would deliver lines and ticks into the middle
-    // of the handler that showed it; they are held and run once the box is dismissed.
+    // of the handler that showed it; they are held and run once the box is dismissed. A link lost
+    // meanwhile waits in line with the lines, so lines received before it cannot outweigh it.
     int messageBoxesOpen_ = 0;
-    QList<QVariant> heldDeliveries_;
+    QList<std::function<void()>> heldEvents_;
     bool tickHeld_ = false;
     bool inTick_ = false;
 };

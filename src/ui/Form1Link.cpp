@@ -19,7 +19,7 @@ void Form1::MSPort1_OnRead(const QVariant &data) {
     if (data.isNull())
         return;
     if (messageBoxesOpen_ > 0) {
-        heldDeliveries_.append(data);
+        heldEvents_.append([this, data] { MSPort1_OnRead(data); });
         return;
     }
     state_.LastLine = cleanDelivery(data);

@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 
 #include "FakeSerial.h"
+#include "platform/QtSerialComponent.h"
 
 FakeHost::FakeHost() : clock(QDate(2026, 12, 6), QTime(2, 45, 40)), folder(dir_.path()) {}
 
@@ -19,6 +20,11 @@ void FakeHost::processEvents() {
 std::unique_ptr<SerialComponent> FakeHost::createSerialComponent() {
     if (serialCreationFails)
         return nullptr;
+    if (realSerial) {
+        auto port = std::make_unique<QtSerialComponent>(folder);
+        lastRealSerial = port.get();
+        return port;
+    }
     auto serial = std::make_unique<FakeSerial>();
     lastSerial = serial.get();
     return serial;

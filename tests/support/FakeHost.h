@@ -8,9 +8,12 @@
 #include <functional>
 
 class FakeSerial;
+class QtSerialComponent;
 
 // A host for tests: message boxes are recorded (and may run a hook while "open"), the beep is
-// counted, the program's folder is a temporary one and the clock is fixed.
+// counted, the program's folder is a temporary one and the clock is fixed. The window gets a
+// scripted FakeSerial, or with `realSerial` the program's own port on QSerialPort, which finds
+// its comN links in the temporary folder.
 class FakeHost : public Host {
 private:
     QTemporaryDir dir_; // first: the program's folder lies in it
@@ -24,7 +27,9 @@ public:
     QDateTime clock;
     QString folder;
     bool serialCreationFails = false;
+    bool realSerial = false;
     FakeSerial *lastSerial = nullptr;
+    QtSerialComponent *lastRealSerial = nullptr;
     // Runs while a message box is up, as a nested event loop would.
     std::function<void()> whileMessageShown;
     // Runs when the window lets waiting events run.

@@ -1,11 +1,17 @@
 #include "MonitorFixture.h"
 
+#include "settings/SettingsFile.h"
+#include "ui/MenuTable.h"
 #include "ui/WindowBuilder.h"
 
+#include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QTimer>
 
-MonitorFixture::MonitorFixture() : window_(std::make_unique<Form1>(host)) {
+MonitorFixture::MonitorFixture(PortKind port) {
+    host.realSerial = port == PortKind::Real;
+    window_ = std::make_unique<Form1>(host);
     window_->timer()->stop();
     window_->show();
 }
@@ -31,6 +37,26 @@ QString MonitorFixture::caption(ControlId id) {
 
 bool MonitorFixture::shown(ControlId id) {
     return !window_->control(id)->isHidden();
+}
+
+QString MonitorFixture::settingsPath() const {
+    return settingsFilePath(host.folder);
+}
+
+QByteArray MonitorFixture::settingsBytes() const {
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList MonitorFixture::checkedItems() {
+    QStringList names;
+    for (const MenuDef &d : menuTable())
+        if (d.kind == MenuKind::Choice && window_->menuItem(d.id)->isChecked())
+            names << QString::fromLatin1(d.name);
+    for (const QAction *item : window_->portItems())
+        if (item->isChecked())
+            names << item->text();
+    return names;
 }
 
 QColor rgb(unsigned vbColour) {

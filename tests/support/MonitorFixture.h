@@ -9,11 +9,15 @@
 
 #include <memory>
 
+// Which serial port the window gets: the scripted FakeSerial, or the program's own QSerialPort
+// component (whose comN links live in the host's temporary folder).
+enum class PortKind { Scripted, Real };
+
 // A monitor window on a fake host and a scripted serial port, its tick stopped so a test drives
 // the tick and the receive event itself.
 class MonitorFixture {
 public:
-    MonitorFixture();
+    explicit MonitorFixture(PortKind port = PortKind::Scripted);
     ~MonitorFixture();
 
     Form1 &window() { return *window_; }
@@ -28,6 +32,13 @@ public:
     QColor rendered(ControlId id);
     QString caption(ControlId id);
     bool shown(ControlId id);
+
+    // The settings file in the program's folder, and its bytes (empty when there is none).
+    QString settingsPath() const;
+    QByteArray settingsBytes() const;
+    // Names of the checked items of the five fixed setting groups, in menu order, then the
+    // captions of the checked port items.
+    QStringList checkedItems();
 
 private:
     std::unique_ptr<Form1> window_;

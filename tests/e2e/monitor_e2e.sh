@@ -157,8 +157,8 @@ write_settings_file() {
         ' </CONFIGURATION>' >"$folder/VovazuzoVevoZavovav.XML"
 }
 
-# A display number of our own: a free one at random, taken by the server itself (-displayfd
-# reports it once the server accepts connections).
+# A display of our own: a random number with no lock file; a server that finds it taken after
+# all ends at once and another number is tried. -displayfd reports when it accepts connections.
 start_xvfb() {
     step="starting a private X server"
     local number ready=$work/display-ready
@@ -187,8 +187,8 @@ start_xvfb() {
 start_sim() {
     local flags=$1 name=$2
     sim_pid=
-    "$sim_binary" --link-dir "$program_folder" --port "$port" --config "$flags" --frame-ms "$sim_frame_ms" \
-        >"$work/$name.out" 2>"$work/$name.log" &
+    "$sim_binary" --link-dir "$program_folder" --port "$port" --config "$flags" \
+        --frame-ms "$sim_frame_ms" >"$work/$name.out" 2>"$work/$name.log" &
     sim_pid=$!
     for _ in $(seq 100); do
         [ -L "$program_folder/com$port" ] && return

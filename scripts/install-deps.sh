@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-serialport-dev
     fonts-liberation
     xvfb xdotool imagemagick
+    libx11-dev # the end-to-end test's x11-probe
+    x11-utils  # xdpyinfo, with which scripts/screenshot.sh waits for its X server
 )
 
 missing=()

@@ -1,0 +1,435 @@
+#!/usr/bin/env bash
+# End-to-end test of the real programs: gear-monitor, copied into a program folder of its own,
+# runs under a private X server and reads gear-sim through a com7 link in that folder, chosen by
+# a settings file there. The panel is read back pixel by pixel from the X server.
+#
+# First run (relays 10110): the panel goes live on its own and shows the relays and the pump
+# layout they select; when the simulator stops the link-failed display follows and the monitor
+# sits idle; a window manager's close request then ends it with status 0.
+# Second run (relays 01001, every relay the other way): live again with the opposite boxes lit;
+# a close request while the port is open ends it with status 0 and the simulator sees its
+# reader go.
+#
+# Usage: monitor_e2e.sh GEAR_MONITOR GEAR_SIM X11_PROBE
+set -euo pipefail
+
+[ $# -eq 3 ] || { echo "usage: $0 GEAR_MONITOR GEAR_SIM X11_PROBE" >&2; exit 2; }
+monitor_binary=$1
+sim_binary=$2
+probe=$3
+
+readonly caption="  Quorvel's Landing Gear Controller Monitor"
+readonly port=7
+# Five records every 100 ms (about 590 bytes a second, within 9600 baud): the first tick after
+# the port opens has enough lines to show the link live.
+readonly sim_frame_ms=100
+readonly client_width=706  # 10590 twips at 96 DPI
+readonly client_height=564 # 8460 twips
+
+# Deadlines, in milliseconds. The tick runs from the window's creation and the port opens on
+# tick 10, so the panel is live on tick 11 or 12: within 6.5 s of the start, or, when a busy
+# machine took long to bring the window up, within 6.25 s of its appearance (half way to tick 13).
+readonly live_within=6500
+readonly live_after_window_within=6250
+readonly link_failed_within=6000
+readonly exit_within=5000
+# A monitor waiting on a closed port uses next to no processor time.
+readonly idle_span_s=2
+readonly idle_cpu_limit_ms=300
+
+# Colours as the X server gives them, R,G,B.
+readonly BRIGHT_GREEN=0,255,0
+readonly DARK_GREEN=0,64,0
+readonly RED=255,0,0
+readonly YELLOW=255,255,0
+readonly GREY=128,128,128
+readonly LIGHT_GREY=224,224,224 # a frame's background, where a hidden indicator stood
+
+# Top-left corners of indicators in the client area, in pixels (twips / 15): frame position plus
+# position in the frame. Firmware Configuration frame at 464,88; Gear Indicator frame at 184,160.
+# shellcheck disable=SC2054 # each value is one "X,Y"
+declare -A corner=(
+    [LG_CommOK]=652,112
+    [C0_ON]=484,246 [C0_OFF]=584,246
+    [C1_ON]=484,296 [C1_OFF]=584,296
+    [C73_ON]=484,344 [C73_OFF]=584,344
+    [C121_ON]=484,392 [C121_OFF]=584,392
+    [C122_ON]=484,440 [C122_OFF]=584,440
+    [Y0_UP_PUMP]=372,224 [Y1_DOWN_PUMP]=372,360
+    [Y0_POWER_PUMP]=372,280 [Y1_DIRECTION_PUMP]=268,280
+)
+readonly relays=(C0 C1 C73 C121 C122)
+
+work='' xvfb_pid='' monitor_pid='' sim_pid='' window='' client_top='' step="setting up"
+
+say() { echo "e2e: $*"; }
+
+now_ms() {
+    local micro=${EPOCHREALTIME/./}
+    echo $((micro / 1000))
+}
+
+seconds() { printf '%d.%02d s' $(($1 / 1000)) $(($1 % 1000 / 10)); }
+
+fail() {
+    keep_work=1
+    echo "e2e: FAILED at step '$step': $*" >&2
+    if [ -n "$xvfb_pid" ] && import -window root "$work/failure.png" 2>/dev/null; then
+        echo "e2e: the screen at that moment: $work/failure.png" >&2
+    fi
+    for log in "$work"/*.log; do
+        if [ -s "$log" ]; then
+            echo "--- $log (last lines)" >&2
+            tail -n 15 "$log" >&2
+        fi
+    done
+    echo "e2e: files kept in $work" >&2
+    exit 1
+}
+
+# One letter of /proc/PID/stat (R, S, Z...); empty once the process is gone and reaped.
+process_state() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    stat=${stat##*) }
+    echo "${stat%% *}"
+}
+
+running() {
+    local state
+    state=$(process_state "$1")
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# User plus system time of a process, in clock ticks.
+cpu_ticks() {
+    local stat fields
+    stat=$(cat "/proc/$1/stat")
+    read -r -a fields <<<"${stat##*) }"
+    echo $((fields[11] + fields[12]))
+}
+
+# Ends one of our processes: SIGTERM, then SIGKILL if it lingers. Sets the named variable empty.
+stop_process() {
+    local pid=${!1}
+    [ -n "$pid" ] || return 0
+    kill -TERM "$pid" 2>/dev/null || true
+    for _ in $(seq 30); do running "$pid" || break; sleep 0.1; done
+    running "$pid" && kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+    printf -v "$1" '%s' ""
+}
+
+keep_work=0
+cleanup() {
+    stop_process monitor_pid
+    stop_process sim_pid
+    stop_process xvfb_pid
+    [ "$keep_work" = 1 ] || rm -rf "$work"
+}
+
+require_tools() {
+    local missing=()
+    for tool in Xvfb xdotool import "$monitor_binary" "$sim_binary" "$probe"; do
+        command -v "$tool" >/dev/null || missing+=("$tool")
+    done
+    [ ${#missing[@]} -eq 0 ] ||
+        fail "missing: ${missing[*]} (scripts/install-deps.sh installs the tools; build first)"
+}
+
+# The settings file as the monitor writes it: thirteen lines ended by CR LF.
+write_settings_file() {
+    local folder=$1 name=$2 time
+    time=$(LC_ALL=C date '+%-d %b %Y  %H:%M:%S')
+    printf '%s\r\n' \
+        '<?xml version="1.0" standalone="no"?>' \
+        '<!--Quorvels Landing Gear Control er Monitor, Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0 -->' \
+        ' <CONFIGURATION>' \
+        "   <LOCALTIME>$time</LOCALTIME>" \
+        '   <COMM_PORTS>' \
+        "      <LG_PORT_NAME>$name</LG_PORT_NAME>" \
+        '      <LG_PORT_SPEED>9600</LG_PORT_SPEED>' \
+        '      <LG_PORT_PARITY>None</LG_PORT_PARITY>' \
+        '      <LG_PORT_DATA_LENGTH>8</LG_PORT_DATA_LENGTH>' \
+        '      <LG_PORT_FLOW_CONTROL>None</LG_PORT_FLOW_CONTROL>' \
+        '      <LG_PORT_STOP_BITS>1</LG_PORT_STOP_BITS>' \
+        '   </COMM_PORTS>' \
+        ' </CONFIGURATION>' >"$folder/VovazuzoVevoZavovav.XML"
+}
+
+# A display of our own: a random number with no lock file; a server that finds it taken after
+# all ends at once and another number is tried. -displayfd reports when it accepts connections.
+start_xvfb() {
+    step="starting a private X server"
+    local number ready=$work/display-ready
+    for _ in $(seq 10); do
+        number=$((100 + RANDOM % 900))
+        [ -e "/tmp/.X$number-lock" ] && continue
+        : >"$ready"
+        Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+            3>"$ready" >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 100); do
+            [ -s "$ready" ] && break
+            running "$xvfb_pid" || break
+            sleep 0.05
+        done
+        if [ -s "$ready" ]; then
+            export DISPLAY=":$number"
+            say "X server on $DISPLAY"
+            return
+        fi
+        stop_process xvfb_pid
+    done
+    fail "no X server could be started (see xvfb.log)"
+}
+
+start_sim() {
+    local flags=$1 name=$2
+    sim_pid=
+    "$sim_binary" --link-dir "$program_folder" --port "$port" --config "$flags" \
+        --frame-ms "$sim_frame_ms" >"$work/$name.out" 2>"$work/$name.log" &
+    sim_pid=$!
+    for _ in $(seq 100); do
+        [ -L "$program_folder/com$port" ] && return
+        running "$sim_pid" || break
+        sleep 0.05
+    done
+    fail "gear-sim did not link com$port into the program folder"
+}
+
+start_monitor() {
+    local name=$1 geometry
+    monitor_started=$(now_ms)
+    window_shown=
+    QT_QPA_PLATFORM=xcb "$program_folder/gear-monitor" >"$work/$name.log" 2>&1 &
+    monitor_pid=$!
+    window=
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
+        [ -n "$window" ] && break
+        running "$monitor_pid" || fail "gear-monitor ended before its window appeared"
+        sleep 0.05
+    done
+    [ -n "$window" ] || fail "no window captioned '$caption' appeared within 5 s"
+    # With no window manager there is no frame: the menu bar sits above the client area.
+    geometry=$(xdotool getwindowgeometry --shell "$window")
+    local WIDTH HEIGHT
+    eval "$(grep -E '^(WIDTH|HEIGHT)=[0-9]+$' <<<"$geometry")"
+    if [ "$WIDTH" != "$client_width" ] || [ "$HEIGHT" -le "$client_height" ]; then
+        fail "the window is ${WIDTH}x$HEIGHT; expected $client_width wide and taller than $client_height"
+    fi
+    client_top=$((HEIGHT - client_height))
+    window_shown=$(now_ms)
+}
+
+# "R,G,B ..." for the named indicators, sampled 3 pixels inside their top-left corner (clear of
+# the border and of any caption text).
+read_colours() {
+    local points=() x y
+    for name in "$@"; do
+        IFS=, read -r x y <<<"${corner[$name]}"
+        points+=("$((x + 3)),$((y + 3 + client_top))")
+    done
+    "$probe" pixels "$window" "${points[@]}" 2>>"$work/probe.log"
+}
+
+describe() {
+    case $1 in
+    "$BRIGHT_GREEN") echo "bright green ($1)" ;;
+    "$DARK_GREEN") echo "dark green ($1)" ;;
+    "$RED") echo "red ($1)" ;;
+    "$YELLOW") echo "yellow ($1)" ;;
+    "$GREY") echo "grey ($1)" ;;
+    shown) echo "shown (yellow or grey)" ;;
+    hidden) echo "hidden (the frame's light grey, $LIGHT_GREY)" ;;
+    *) echo "$1" ;;
+    esac
+}
+
+# A shown output indicator is yellow or grey, as the output is; a hidden one lets the frame show.
+matches() {
+    local seen=$1 wanted=$2
+    case $wanted in
+    shown) [ "$seen" = "$YELLOW" ] || [ "$seen" = "$GREY" ] ;;
+    hidden) [ "$seen" = "$LIGHT_GREY" ] ;;
+    *) [ "$seen" = "$wanted" ] ;;
+    esac
+}
+
+# Polls the panel until every NAME=EXPECTED holds, or fails once DEADLINE (ms since the epoch)
+# has passed, naming what differed. Sets `reached` to the moment it held.
+wait_for_panel() {
+    local deadline=$1 names=() wanted=() colours mismatch
+    shift
+    for pair in "$@"; do
+        names+=("${pair%%=*}")
+        wanted+=("${pair#*=}")
+    done
+    while :; do
+        mismatch=
+        if colours=$(read_colours "${names[@]}"); then
+            read -r -a seen <<<"$colours"
+            for i in "${!names[@]}"; do
+                matches "${seen[$i]}" "${wanted[$i]}" ||
+                    mismatch+="; ${names[$i]} is ${seen[$i]}, expected $(describe "${wanted[$i]}")"
+            done
+        else
+            mismatch="; the window's pixels could not be read (see probe.log)"
+        fi
+        reached=$(now_ms)
+        if [ "$reached" -gt "$deadline" ]; then
+            [ -n "$mismatch" ] || mismatch="; held only $(seconds $((reached - deadline))) too late"
+            fail "${mismatch#; }"
+        fi
+        [ -z "$mismatch" ] && return
+        running "$monitor_pid" || fail "gear-monitor ended unexpectedly${mismatch}"
+        sleep 0.1
+    done
+}
+
+# What the panel shows for relay flags such as 10110 (C0 C1 C73 C121 C122): the ON box of each
+# pair lit when the relay is on, the OFF box when it is off; C1 picks the pump indicators.
+relay_expectations() {
+    local flags=$1
+    for i in "${!relays[@]}"; do
+        if [ "${flags:$i:1}" = 1 ]; then
+            echo "${relays[$i]}_ON=$BRIGHT_GREEN ${relays[$i]}_OFF=$DARK_GREEN"
+        else
+            echo "${relays[$i]}_ON=$DARK_GREEN ${relays[$i]}_OFF=$BRIGHT_GREEN"
+        fi
+    done
+    if [ "${flags:1:1}" = 1 ]; then
+        echo "Y0_POWER_PUMP=shown Y1_DIRECTION_PUMP=shown Y0_UP_PUMP=hidden Y1_DOWN_PUMP=hidden"
+    else
+        echo "Y0_POWER_PUMP=hidden Y1_DIRECTION_PUMP=hidden Y0_UP_PUMP=shown Y1_DOWN_PUMP=shown"
+    fi
+}
+
+# Every relay box dark, the pump layout back to direction and power with both relays off.
+link_failed_expectations() {
+    echo "LG_CommOK=$RED"
+    for relay in "${relays[@]}"; do echo "${relay}_ON=$DARK_GREEN ${relay}_OFF=$DARK_GREEN"; done
+    echo "Y0_POWER_PUMP=$GREY Y1_DIRECTION_PUMP=$GREY Y0_UP_PUMP=hidden Y1_DOWN_PUMP=hidden"
+}
+
+expect_live_panel() {
+    local flags=$1
+    local deadline=$((monitor_started + live_within))
+    [ $((window_shown + live_after_window_within)) -le "$deadline" ] ||
+        deadline=$((window_shown + live_after_window_within))
+    step="$run: the panel goes live within $(seconds $((deadline - monitor_started))) of the monitor's start"
+    wait_for_panel "$deadline" "LG_CommOK=$BRIGHT_GREEN"
+    say "$run: panel live $(seconds $((reached - monitor_started))) after the monitor started" \
+        "($(seconds $((reached - window_shown))) after its window appeared)"
+    # The first live tick paints from every record of a frame, so the relays show at once.
+    step="$run: the relay boxes and pump layout show relays $flags"
+    # shellcheck disable=SC2046 # one NAME=EXPECTED per word
+    wait_for_panel $((reached + 1000)) $(relay_expectations "$flags")
+    say "$run: relay boxes and pump layout match relays $flags"
+}
+
+# Sends the close request and waits for the monitor to end; it must end with status 0.
+close_window() {
+    local asked status=0
+    "$probe" close "$window" 2>>"$work/probe.log" || fail "the close request could not be sent"
+    asked=$(now_ms)
+    while running "$monitor_pid"; do
+        [ $(($(now_ms) - asked)) -lt "$exit_within" ] ||
+            fail "gear-monitor still runs $(seconds $exit_within) after the close request"
+        sleep 0.05
+    done
+    wait "$monitor_pid" || status=$?
+    monitor_pid=
+    [ "$status" -eq 0 ] || fail "gear-monitor ended with status $status"
+    say "$run: ended with status 0 $(seconds $(($(now_ms) - asked))) after the close request"
+}
+
+stop_sim_expecting_clean_exit() {
+    local status=0
+    kill -TERM "$sim_pid"
+    wait "$sim_pid" || status=$?
+    sim_pid=
+    [ "$status" -eq 0 ] || fail "gear-sim ended with status $status on SIGTERM"
+    [ ! -L "$program_folder/com$port" ] || fail "gear-sim left com$port behind"
+}
+
+first_run() {
+    run="run 1"
+    local flags=10110 stopped before after
+    step="$run: starting gear-sim and gear-monitor"
+    start_sim "$flags" sim1
+    start_monitor monitor1
+    expect_live_panel "$flags"
+
+    step="$run: the link-failed display within $(seconds $link_failed_within) of stopping gear-sim"
+    stopped=$(now_ms)
+    stop_sim_expecting_clean_exit
+    # shellcheck disable=SC2046
+    wait_for_panel $((stopped + link_failed_within)) $(link_failed_expectations)
+    say "$run: link-failed display $(seconds $((reached - stopped))) after gear-sim stopped"
+
+    step="$run: the monitor is idle on the hung-up port"
+    before=$(cpu_ticks "$monitor_pid")
+    sleep "$idle_span_s"
+    running "$monitor_pid" || fail "gear-monitor ended on its own"
+    after=$(cpu_ticks "$monitor_pid")
+    local used_ms=$(((after - before) * 1000 / $(getconf CLK_TCK)))
+    [ "$used_ms" -lt "$idle_cpu_limit_ms" ] ||
+        fail "gear-monitor used $used_ms ms of processor time in $idle_span_s s"
+    say "$run: ${used_ms} ms of processor time in $idle_span_s s with the link failed"
+
+    step="$run: a close request with the port closed ends the monitor"
+    close_window
+}
+
+second_run() {
+    run="run 2"
+    local flags=01001
+    step="$run: starting gear-sim and gear-monitor"
+    start_sim "$flags" sim2
+    start_monitor monitor2
+    expect_live_panel "$flags"
+
+    step="$run: a close request with the port open ends the monitor"
+    close_window
+    step="$run: gear-sim sees its reader go once the monitor has ended"
+    for _ in $(seq 40); do
+        grep -q "reader gone" "$work/sim2.log" && break
+        sleep 0.05
+    done
+    grep -q "reader gone" "$work/sim2.log" || fail "gear-sim did not report its reader gone"
+    running "$sim_pid" || fail "gear-sim ended with its reader"
+    stop_sim_expecting_clean_exit
+    say "$run: the port was closed: gear-sim saw its reader go"
+}
+
+main() {
+    local began
+    began=$(now_ms)
+    work=$(mktemp -d "${TMPDIR:-/tmp}/gear-e2e.XXXXXX")
+    trap cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    require_tools
+
+    # Everything the monitor finds in its own folder: itself, its icon, the port link, the
+    # settings file selecting that port at 9600 8N1.
+    program_folder=$work/program
+    mkdir -p "$program_folder"
+    cp "$monitor_binary" "$program_folder/gear-monitor"
+    local icon
+    icon="$(dirname "$monitor_binary")/DE_Rodidudedu.ico"
+    [ -f "$icon" ] && cp "$icon" "$program_folder/"
+    write_settings_file "$program_folder" "Com$port"
+    export XDG_RUNTIME_DIR=$work/xdg-runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    unset WAYLAND_DISPLAY
+
+    start_xvfb
+    first_run
+    second_run
+    say "passed in $(seconds $(($(now_ms) - began)))"
+}
+
+main

@@ -91,8 +91,14 @@ void Form1::Form_Load() {
         label(serialLine(i))->clear();
 }
 
+// The close request is never refused.
 void Form1::closeEvent(QCloseEvent *event) {
-    // Every step is carried out whatever the one before it met; the close is never refused.
+    Form_QueryUnload();
+    event->accept();
+}
+
+// Every step is carried out whatever the one before it met.
+void Form1::Form_QueryUnload() {
     if (MSPort1 && MSPort1->isOpen())
         MSPort1->setOpen(false);
     host_.processEvents();
@@ -100,9 +106,11 @@ void Form1::closeEvent(QCloseEvent *event) {
     // The settings file is never left open, so there is no file to close here.
     Timer1->stop();
     host_.processEvents();
+    // A tick let in above may have reopened the port: the program ends with it closed.
+    if (MSPort1 && MSPort1->isOpen())
+        MSPort1->setOpen(false);
     if (MSPort1)
         MSPort1->disconnect(this);
-    event->accept();
     QCoreApplication::quit();
 }
 

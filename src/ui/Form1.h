@@ -52,6 +52,7 @@ public:
 
     // Load and close.
     void Form_Load();
+    void Form_QueryUnload();
 
     // The tick and the link watchdog.
     void Timer1_Timer();

@@ -137,6 +137,20 @@ private slots:
         QVERIFY(!f.window().timer()->isActive());
     }
 
+    // A tick let in while the window closes may reopen the port; it is closed all the same.
+    void aTickDuringTheCloseCannotLeaveThePortOpen() {
+        MonitorFixture f;
+        writeSettings(f.host, "Com3");
+        f.ticks(9);
+        f.host.onProcessEvents = [&f] {
+            if (f.state().TickCount == 9)
+                f.window().Timer1_Timer();
+        };
+        QVERIFY(f.window().close());
+        QCOMPARE(f.serial().calls.count("open 1"), 1);
+        QVERIFY(!f.serial().open);
+    }
+
     void closingBeforeThePortOpensSkipsTheClose() {
         MonitorFixture f;
         f.ticks(3);

@@ -10,6 +10,8 @@
 #
 # Usage: scripts/run.sh [BUILD_DIR]
 set -euo pipefail
+# shellcheck source=scripts/settings-file.sh
+source "$(dirname "$0")/settings-file.sh"
 
 build=${1:-build}
 [ -d "$build" ] || { echo "run: no build folder '$build'" >&2; exit 1; }
@@ -66,30 +68,11 @@ free_port_number() {
     exit 1
 }
 
-# The settings file as the monitor writes it: thirteen lines ended by CR LF.
-write_settings_file() {
-    local name=$1 time
-    time=$(LC_ALL=C date '+%-d %b %Y  %H:%M:%S')
-    printf '%s\r\n' \
-        '<?xml version="1.0" standalone="no"?>' \
-        '<!--Quorvels Landing Gear Control er Monitor, Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0 -->' \
-        ' <CONFIGURATION>' \
-        "   <LOCALTIME>$time</LOCALTIME>" \
-        '   <COMM_PORTS>' \
-        "      <LG_PORT_NAME>$name</LG_PORT_NAME>" \
-        '      <LG_PORT_SPEED>9600</LG_PORT_SPEED>' \
-        '      <LG_PORT_PARITY>None</LG_PORT_PARITY>' \
-        '      <LG_PORT_DATA_LENGTH>8</LG_PORT_DATA_LENGTH>' \
-        '      <LG_PORT_FLOW_CONTROL>None</LG_PORT_FLOW_CONTROL>' \
-        '      <LG_PORT_STOP_BITS>1</LG_PORT_STOP_BITS>' \
-        '   </COMM_PORTS>' \
-        ' </CONFIGURATION>' >"$settings"
-}
 
 prepare_settings() {
     local port_name=$1 chosen
     if [ ! -e "$settings" ]; then
-        write_settings_file "$port_name"
+        write_settings_file "$settings" "$port_name"
         say "wrote $settings: $port_name, 9600 baud, no parity, 8 data bits, 1 stop bit"
         return
     fi

@@ -12,6 +12,8 @@
 #
 # Usage: monitor_e2e.sh GEAR_MONITOR GEAR_SIM X11_PROBE
 set -euo pipefail
+# shellcheck source=scripts/settings-file.sh
+source "$(dirname "$0")/../../scripts/settings-file.sh"
 
 [ $# -eq 3 ] || { echo "usage: $0 GEAR_MONITOR GEAR_SIM X11_PROBE" >&2; exit 2; }
 monitor_binary=$1
@@ -137,25 +139,6 @@ require_tools() {
         fail "missing: ${missing[*]} (scripts/install-deps.sh installs the tools; build first)"
 }
 
-# The settings file as the monitor writes it: thirteen lines ended by CR LF.
-write_settings_file() {
-    local folder=$1 name=$2 time
-    time=$(LC_ALL=C date '+%-d %b %Y  %H:%M:%S')
-    printf '%s\r\n' \
-        '<?xml version="1.0" standalone="no"?>' \
-        '<!--Quorvels Landing Gear Control er Monitor, Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0 -->' \
-        ' <CONFIGURATION>' \
-        "   <LOCALTIME>$time</LOCALTIME>" \
-        '   <COMM_PORTS>' \
-        "      <LG_PORT_NAME>$name</LG_PORT_NAME>" \
-        '      <LG_PORT_SPEED>9600</LG_PORT_SPEED>' \
-        '      <LG_PORT_PARITY>None</LG_PORT_PARITY>' \
-        '      <LG_PORT_DATA_LENGTH>8</LG_PORT_DATA_LENGTH>' \
-        '      <LG_PORT_FLOW_CONTROL>None</LG_PORT_FLOW_CONTROL>' \
-        '      <LG_PORT_STOP_BITS>1</LG_PORT_STOP_BITS>' \
-        '   </COMM_PORTS>' \
-        ' </CONFIGURATION>' >"$folder/VovazuzoVevoZavovav.XML"
-}
 
 # A display of our own: a random number with no lock file; a server that finds it taken after
 # all ends at once and another number is tried. -displayfd reports when it accepts connections.
@@ -421,7 +404,7 @@ main() {
     local icon
     icon="$(dirname "$monitor_binary")/DE_Rodidudedu.ico"
     [ -f "$icon" ] && cp "$icon" "$program_folder/"
-    write_settings_file "$program_folder" "Com$port"
+    write_settings_file "$program_folder/VovazuzoVevoZavovav.XML" "Com$port"
     export XDG_RUNTIME_DIR=$work/xdg-runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     unset WAYLAND_DISPLAY

@@ -12,6 +12,8 @@
 set -euo pipefail
 # shellcheck source=scripts/settings-file.sh
 source "$(dirname "$0")/settings-file.sh"
+# shellcheck source=scripts/processes.sh
+source "$(dirname "$0")/processes.sh"
 
 build=${1:-build}
 [ -d "$build" ] || { echo "run: no build folder '$build'" >&2; exit 1; }
@@ -26,28 +28,6 @@ readonly caption="  Quorvel's Landing Gear Controller Monitor"
 sim_pid='' monitor_pid='' xvfb_pid='' link='' pty='' scratch=''
 
 say() { echo "run: $*"; }
-
-# Still running: neither gone nor a zombie waiting to be reaped.
-running() {
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-    stat=${stat##*) }
-    [ "${stat%% *}" != Z ]
-}
-
-# SIGTERM, then SIGKILL if it lingers; empties the named variable.
-stop_process() {
-    local pid=${!1}
-    [ -n "$pid" ] || return 0
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 30); do
-        running "$pid" || break
-        sleep 0.1
-    done
-    running "$pid" && kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null || true
-    printf -v "$1" '%s' ""
-}
 
 cleanup() {
     stop_process monitor_pid
@@ -102,28 +82,9 @@ start_sim() {
 }
 
 start_private_display() {
-    local number ready=$scratch/display-ready
-    for _ in $(seq 10); do
-        number=$((100 + RANDOM % 900))
-        [ -e "/tmp/.X$number-lock" ] && continue
-        : >"$ready"
-        Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" \
-            >"$scratch/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 100); do
-            [ -s "$ready" ] && break
-            running "$xvfb_pid" || break
-            sleep 0.05
-        done
-        if [ -s "$ready" ]; then
-            export DISPLAY=":$number" XDG_RUNTIME_DIR=$scratch/xdg-runtime QT_QPA_PLATFORM=xcb
-            mkdir -m 700 "$XDG_RUNTIME_DIR"
-            return
-        fi
-        stop_process xvfb_pid
-    done
-    echo "run: no X server could be started" >&2
-    exit 1
+    start_private_xvfb "$scratch" || { echo "run: no X server could be started" >&2; exit 1; }
+    export XDG_RUNTIME_DIR=$scratch/xdg-runtime QT_QPA_PLATFORM=xcb
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
 # What a person would see: the screen where the window stands, a message box over it included.

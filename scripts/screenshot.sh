@@ -2,18 +2,19 @@
 # Starts the monitor under a private X server, waits, and saves a picture of its window.
 # Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [SECONDS] [PROGRAM_FOLDER]
 set -euo pipefail
+# shellcheck source=scripts/processes.sh
+source "$(dirname "$0")/processes.sh"
 build=${1:-build}
 out=${2:-docs/window.png}
 wait_seconds=${3:-2}
 folder=${4:-}
 
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $monitor_pid $xvfb_pid 2>/dev/null || true' EXIT
-export DISPLAY=$display
-export XDG_RUNTIME_DIR=$(mktemp -d)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+work=$(mktemp -d)
+monitor_pid='' xvfb_pid=''
+trap 'stop_process monitor_pid; stop_process xvfb_pid; rm -rf "$work"' EXIT
+start_private_xvfb "$work" || { echo "no X server could be started" >&2; exit 1; }
+export XDG_RUNTIME_DIR=$work/xdg-runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 program="$build/gear-monitor"
 if [ -n "$folder" ]; then
@@ -22,6 +23,7 @@ if [ -n "$folder" ]; then
     program="$folder/gear-monitor"
 fi
 "$program" >/dev/null 2>&1 &
+# shellcheck disable=SC2034 # stopped by name in the exit trap
 monitor_pid=$!
 wid=
 for _ in $(seq 100); do

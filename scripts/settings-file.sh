@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the run script and the end-to-end test.
 # write_settings_file FILE PORT_NAME: the monitor's settings file selecting PORT_NAME at 9600 8N1
 # with no flow control, exactly as the monitor writes it: thirteen lines ended by CR LF.

@@ -14,6 +14,8 @@
 set -euo pipefail
 # shellcheck source=scripts/settings-file.sh
 source "$(dirname "$0")/../../scripts/settings-file.sh"
+# shellcheck source=scripts/processes.sh
+source "$(dirname "$0")/../../scripts/processes.sh"
 
 [ $# -eq 3 ] || { echo "usage: $0 GEAR_MONITOR GEAR_SIM X11_PROBE" >&2; exit 2; }
 monitor_binary=$1
@@ -89,37 +91,12 @@ fail() {
     exit 1
 }
 
-# One letter of /proc/PID/stat (R, S, Z...); empty once the process is gone and reaped.
-process_state() {
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
-    stat=${stat##*) }
-    echo "${stat%% *}"
-}
-
-running() {
-    local state
-    state=$(process_state "$1")
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
 # User plus system time of a process, in clock ticks.
 cpu_ticks() {
     local stat fields
     stat=$(cat "/proc/$1/stat")
     read -r -a fields <<<"${stat##*) }"
     echo $((fields[11] + fields[12]))
-}
-
-# Ends one of our processes: SIGTERM, then SIGKILL if it lingers. Sets the named variable empty.
-stop_process() {
-    local pid=${!1}
-    [ -n "$pid" ] || return 0
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 30); do running "$pid" || break; sleep 0.1; done
-    running "$pid" && kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null || true
-    printf -v "$1" '%s' ""
 }
 
 keep_work=0
@@ -140,31 +117,10 @@ require_tools() {
 }
 
 
-# A display of our own: a random number with no lock file; a server that finds it taken after
-# all ends at once and another number is tried. -displayfd reports when it accepts connections.
 start_xvfb() {
     step="starting a private X server"
-    local number ready=$work/display-ready
-    for _ in $(seq 10); do
-        number=$((100 + RANDOM % 900))
-        [ -e "/tmp/.X$number-lock" ] && continue
-        : >"$ready"
-        Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-            3>"$ready" >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 100); do
-            [ -s "$ready" ] && break
-            running "$xvfb_pid" || break
-            sleep 0.05
-        done
-        if [ -s "$ready" ]; then
-            export DISPLAY=":$number"
-            say "X server on $DISPLAY"
-            return
-        fi
-        stop_process xvfb_pid
-    done
-    fail "no X server could be started (see xvfb.log)"
+    start_private_xvfb "$work" || fail "no X server could be started (see xvfb.log)"
+    say "X server on $DISPLAY"
 }
 
 start_sim() {

@@ -2,6 +2,7 @@
 // and end-to-end tests of the monitor.
 
 #include "PortLink.h"
+#include "ProgramVersion.h"
 #include "SerialLine.h"
 #include "SimOptions.h"
 #include "StopSignals.h"
@@ -26,6 +27,7 @@ std::variant<SimOptions, QString> parseCommandLine(const QCoreApplication &app) 
         "O, I) while the gear goes through up and down cycles.\n"
         "Without --device it creates a pseudo-terminal and prints its path as the first line."));
     parser.addHelpOption();
+    parser.addVersionOption();
     addSimOptions(parser);
     parser.process(app); // answers --help and unknown options itself
     return readSimOptions(parser);
@@ -57,6 +59,7 @@ void report(const RunSummary &summary) {
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gear-sim"));
+    QCoreApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
     const auto parsed = parseCommandLine(app);
     if (const QString *error = std::get_if<QString>(&parsed)) {
         std::cerr << "gear-sim: " << error->toStdString() << " (see --help)" << std::endl;

@@ -6,6 +6,7 @@
 #include "platform/SerialComponent.h"
 #include "ui/AppIcon.h"
 #include "ui/Twips.h"
+#include "ui/VersionLine.h"
 #include "ui/Widgets.h"
 #include "ui/WindowBuilder.h"
 
@@ -24,8 +25,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("  Quorvel's Landing Gear Controller Monitor");
-const QString kVersionText =
-    QStringLiteral("Version 1.0.3  (28 FEB 2010)  -  Supports Controller version 2.2.0");
 const QString kIconFileName = QStringLiteral("DE_Rodidudedu.ico");
 constexpr int kTickMilliseconds = 500;
 
@@ -69,7 +68,7 @@ void Form1::buildWindow() {
 }
 
 void Form1::Form_Load() {
-    label(ControlId::VersionNumber)->setText(kVersionText);
+    label(ControlId::VersionNumber)->setText(versionLine());
 
     MSPort1 = host_.createSerialComponent();
     if (MSPort1) {

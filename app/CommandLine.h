@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks of gear-monitor: open the window, or answer and end at once (help,
+// version, a usage error) without needing a display.
+struct CommandLine {
+    enum class Action { OpenWindow, Exit };
+    Action action = Action::OpenWindow;
+    int exitCode = 0;
+    QString standardOutput; // printed before ending
+    QString standardError;
+};
+
+enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2 };
+
+// `arguments` as main() receives them, the program's name first. Qt's own window options
+// (-platform, -style, ...) are accepted and left for QApplication.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// argv as text.
+QStringList argumentList(int argc, char *argv[]);

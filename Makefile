@@ -1,7 +1,7 @@
 # The two entry points: `make run` starts the monitor, `make test` runs every test.
 BUILD_DIR ?= build
 
-.PHONY: all deps configure build run test bench screenshot clean format
+.PHONY: all deps configure build run test bench screenshot clean format package package-check
 
 all: build
 
@@ -19,6 +19,14 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The Debian package, build/gear-monitor_<version>_<arch>.deb, and its check.
+package: build
+	@scripts/install-deps.sh --package
+	cmake --build $(BUILD_DIR) --target package
+
+package-check: package
+	scripts/package-check.sh $(BUILD_DIR)
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/monitor-bench -minimumvalue 200

@@ -20,7 +20,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("gear-monitor"));
     QApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
     // Lets the desktop match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("gear-monitor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(GEAR_DESKTOP_ID));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QtHost host;

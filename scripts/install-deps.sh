@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the monitor needs to build, run and test, if any are missing.
+# With --package also those that build and check the Debian package.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,13 @@ packages=(
     libx11-dev # the end-to-end test's x11-probe
     x11-utils  # xdpyinfo, with which scripts/screenshot.sh waits for its X server
 )
+if [ "${1:-}" = "--package" ]; then
+    packages+=(
+        dpkg-dev          # dpkg-shlibdeps, which finds the package's dependencies
+        lintian desktop-file-utils appstream
+        file man-db       # the package check's look at icons and manual pages
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

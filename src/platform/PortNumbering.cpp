@@ -1,15 +1,23 @@
 #include "PortNumbering.h"
 
+#include "TerminalDevices.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
-
 #include <algorithm>
 #include <set>
+
+namespace {
+
+// Only '0' to '9' count as digits. Other scripts' digits have no value the order could compare,
+// and counting them as digits while comparing their codes would make the order cyclic.
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
 
 std::optional<int> linkPortNumber(const QString &fileName) {
     static const QString prefix = QStringLiteral("com");
@@ -19,7 +27,7 @@ std::optional<int> linkPortNumber(const QString &fileName) {
     // A leading zero would let "com07" and "com7" claim one number.
     if (digits.front() == QLatin1Char('0'))
         return std::nullopt;
-    if (!std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); }))
+    if (!std::all_of(digits.begin(), digits.end(), isAsciiDigit))
         return std::nullopt;
     bool ok = false;
     const int number = digits.toInt(&ok);
@@ -31,7 +39,7 @@ namespace {
 // The digit run starting at `i`, advancing `i` past it.
 QStringView digitRun(QStringView s, qsizetype &i) {
     const qsizetype start = i;
-    while (i < s.size() && s[i].isDigit())
+    while (i < s.size() && isAsciiDigit(s[i]))
         ++i;
     return s.sliced(start, i - start);
 }
@@ -49,7 +57,7 @@ int compareDigitRuns(QStringView a, QStringView b) {
 int naturalCompare(QStringView a, QStringView b) {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
+        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
             const int c = compareDigitRuns(digitRun(a, i), digitRun(b, j));
             if (c != 0)
                 return c;
@@ -72,28 +80,10 @@ int groupOf(const QString &device) {
     for (int g = 0; g < prefixes.size(); ++g) {
         const QStringView rest = QStringView(name).sliced(
             name.startsWith(prefixes[g]) ? prefixes[g].size() : name.size());
-        if (!rest.isEmpty() &&
-            std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); }))
+        if (!rest.isEmpty() && std::all_of(rest.begin(), rest.end(), isAsciiDigit))
             return g;
     }
     return int(prefixes.size());
-}
-
-bool menuOrderLess(const QString &a, const QString &b) {
-    const int ga = groupOf(a), gb = groupOf(b);
-    if (ga != gb)
-        return ga < gb;
-    return naturalLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
-}
-
-bool isCharacterDevice(const QString &path) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(path);
-    return false; // ports there are COMN, never links
-#else
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-#endif
 }
 
 } // namespace
@@ -102,23 +92,31 @@ bool naturalLess(const QString &a, const QString &b) {
     return naturalCompare(a, b) < 0;
 }
 
+bool portListLess(const QString &a, const QString &b) {
+    const int ga = groupOf(a), gb = groupOf(b);
+    if (ga != gb)
+        return ga < gb;
+    return naturalLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
+}
+
 QList<NumberedPort> numberPorts(const QList<PortLink> &links, const QStringList &systemDevices) {
     QList<NumberedPort> ports;
     std::set<int> taken;
-    QStringList linked;
+    QStringList numbered; // devices that have their number already
     for (const PortLink &link : links) {
         if (!taken.insert(link.number).second)
             continue;
         ports << NumberedPort{link.number, link.target, link.device};
         if (!link.device.isEmpty())
-            linked << link.device;
+            numbered << link.device;
     }
     QStringList devices = systemDevices;
-    std::sort(devices.begin(), devices.end(), menuOrderLess);
+    std::sort(devices.begin(), devices.end(), portListLess);
     int next = 1;
     for (const QString &device : devices) {
-        if (linked.contains(device))
+        if (numbered.contains(device))
             continue;
+        numbered << device; // a device the system lists twice still gets one number
         while (taken.count(next))
             ++next;
         taken.insert(next);
@@ -138,7 +136,7 @@ QList<PortLink> findPortLinks(const QString &folder) {
         if (!number || !entry.isSymLink())
             continue;
         const QString canonical = entry.canonicalFilePath(); // empty when dangling
-        const bool reachesDevice = !canonical.isEmpty() && isCharacterDevice(canonical);
+        const bool reachesDevice = !canonical.isEmpty() && isTerminalDevice(canonical);
         links << PortLink{*number, entry.symLinkTarget(), reachesDevice ? canonical : QString()};
     }
     return links;

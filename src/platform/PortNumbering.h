@@ -20,7 +20,7 @@
 struct PortLink {
     int number = 0;
     QString target; // where the link points
-    QString device; // the character device it reaches now; empty when it reaches none
+    QString device; // the terminal it reaches now; empty when it reaches none
 };
 
 struct NumberedPort {
@@ -37,11 +37,16 @@ std::optional<int> linkPortNumber(const QString &fileName);
 // "ttyS2" before "ttyS10": runs of digits compare by value.
 bool naturalLess(const QString &a, const QString &b);
 
+// The order the system's ports are numbered in: ttyS*, ttyUSB*, ttyACM*, the rest, each group
+// by the natural order of the device's file name.
+bool portListLess(const QString &a, const QString &b);
+
 // Every port by number, ascending. `systemDevices` are the canonical paths of the ports the
 // system lists; one that a link already reaches keeps only the link's number.
 QList<NumberedPort> numberPorts(const QList<PortLink> &links, const QStringList &systemDevices);
 
-// The comN links in `folder`, whatever they point to.
+// The comN links in `folder`, whatever they point to. A link reaches a device only when it leads
+// to a terminal: a regular file, /dev/null or /dev/zero is no serial port.
 QList<PortLink> findPortLinks(const QString &folder);
 
 // The canonical paths of the serial ports the system lists.

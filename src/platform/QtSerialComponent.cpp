@@ -8,6 +8,21 @@
 #include <cmath>
 #include <limits>
 
+#ifdef Q_OS_WIN
+namespace {
+bool isTerminal(Qt::HANDLE) {
+    return true;
+}
+} // namespace
+#else
+#include <unistd.h>
+namespace {
+bool isTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+} // namespace
+#endif
+
 QtSerialComponent::QtSerialComponent(const QString &programFolder, QObject *parent)
     : SerialComponent(parent), programFolder_(programFolder) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialComponent::readArrived);
@@ -74,15 +89,17 @@ SerialResult QtSerialComponent::deviceForPort(QString &device) const {
                 .arg(portNumber_)
                 .arg(QDir::toNativeSeparators(programFolder_)));
     }
-    if (found->device.isEmpty()) {
-        return SerialResult::failure(
-            QStringLiteral("Port Com%1 leads to %2, which is not a serial device now "
-                           "(is the adapter plugged in?)")
-                .arg(portNumber_)
-                .arg(found->shownPath));
-    }
+    if (found->device.isEmpty())
+        return notASerialDevice(found->shownPath);
     device = found->device;
     return SerialResult::success();
+}
+
+SerialResult QtSerialComponent::notASerialDevice(const QString &shownPath) const {
+    return SerialResult::failure(QStringLiteral("Port Com%1 leads to %2, which is not a serial "
+                                                "device now (is the adapter plugged in?)")
+                                     .arg(portNumber_)
+                                     .arg(shownPath));
 }
 
 SerialResult QtSerialComponent::openPort() {
@@ -94,6 +111,12 @@ SerialResult QtSerialComponent::openPort() {
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly))
         return portResult(false);
+    // The device may have changed since the port list was made, or the system may not have said
+    // which devices are terminals: only a terminal stays open.
+    if (!isTerminal(port_.handle())) {
+        port_.close();
+        return notASerialDevice(device);
+    }
     // A port without modem lines (a pseudo-terminal) has no DTR to raise; it still receives.
     if (holdDtr_)
         port_.setDataTerminalReady(true);

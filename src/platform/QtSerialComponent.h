@@ -38,6 +38,7 @@ private:
     QList<NumberedPort> currentPorts() const;
     SerialResult openPort();
     SerialResult deviceForPort(QString &device) const;
+    SerialResult notASerialDevice(const QString &shownPath) const;
     void closePort();
     SerialResult portResult(bool ok) const;
     void readArrived();

@@ -154,6 +154,10 @@ private slots:
                                             << "Invalid baud rate value";
         QTest::newRow("link leads nowhere") << "dangling"
                                             << "which is not a serial device";
+        QTest::newRow("link to the null device") << "/dev/null"
+                                                 << "which is not a serial device";
+        QTest::newRow("link to the zero device") << "/dev/zero"
+                                                 << "which is not a serial device";
         QTest::newRow("port taken") << "taken"
                                     << "Permission error while locking the device";
     }
@@ -171,6 +175,8 @@ private slots:
             settings.speed = 1e12;
         else if (situation == "dangling")
             QVERIFY(linkPort(kLinked, folder->filePath("unplugged")));
+        else if (situation.startsWith("/dev/"))
+            QVERIFY(linkPort(kLinked, situation));
         else if (situation == "taken")
             QVERIFY(configureAndOpen(other, kLinked).ok);
 
@@ -178,6 +184,8 @@ private slots:
         QVERIFY(!r.ok);
         QVERIFY2(r.description.contains(description), qPrintable(r.description));
         QVERIFY(!serial->isOpen());
+        if (situation.startsWith("/dev/")) // not offered either
+            QVERIFY(!serial->listPorts().contains(kLinked));
     }
 
     // A hang-up leaves QSerialPort reporting errors in a tight loop unless the port is closed.

@@ -27,6 +27,12 @@ std::optional<QString> fileErrorTableText(int number) {
         {74, QStringLiteral("Can't rename files across different drives")},
         {75, QStringLiteral("Path/File access error")},
         {76, QStringLiteral("Path not found")},
+        {FileError::SettingTooLong,
+         QStringLiteral("A setting is too long to be read back; the file was not changed")},
+        {FileError::LineTooLong, QStringLiteral("A line of the file is too long to be read")},
+        {FileError::FolderNotFile, QStringLiteral("A folder stands where the file should be")},
+        {FileError::SpecialNotFile,
+         QStringLiteral("Not a file but a device, pipe or socket; it was not read")},
     };
     const auto found = texts.constFind(number);
     if (found == texts.cend())
@@ -39,6 +45,8 @@ int fileErrorNumber(int errnoValue, const QString &path) {
     case ENOENT:
         return QFileInfo(path).absoluteDir().exists() ? FileError::FileNotFound
                                                       : FileError::PathNotFound;
+    case EISDIR:
+        return FileError::FolderNotFile;
     case ENOTDIR:
         return FileError::PathNotFound;
     case EACCES:

@@ -15,6 +15,11 @@ inline constexpr int TooManyFiles = 67;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
+// Failures of this program's own, outside the classic numbering, each with a text of its own.
+inline constexpr int SettingTooLong = 901; // the file would not read back: the writer refuses
+inline constexpr int LineTooLong = 902;    // a line longer than the reader holds
+inline constexpr int FolderNotFile = 903;  // a folder stands at the file's name
+inline constexpr int SpecialNotFile = 904; // a pipe, device or socket stands at the file's name
 // Any other system error keeps its errno above this base, so its number still names the cause
 // without colliding with the table.
 inline constexpr int UnlistedErrnoBase = 1000;

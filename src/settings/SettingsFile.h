@@ -46,9 +46,23 @@ bool applySettingsElement(PortSettingsRecord &s, const QString &tag, const QStri
 // new one was written completely. Returns 0, or the failure number (see FileErrors.h).
 int writeSettingsFile(const QString &path, const QByteArray &content);
 
+// Writes what formatSettingsFile made, but only when every line of it would be read back: a
+// value so long that a line's positions overflow is refused with FileError::SettingTooLong before
+// anything is written, so the old file stays as it was. Otherwise as writeSettingsFile.
+int saveSettingsFile(const QString &path, const QByteArray &content);
+
+// The longest line the reader holds. A longer line fails the read (FileError::LineTooLong). It is
+// far beyond any line that can be read without overflow, so no useful file is refused by it.
+inline constexpr qsizetype kMaxSettingsLineLength = 1 << 20;
+
 // Reads the file at `path` line by line into `s`. A line ends at CR LF, a lone LF or a lone CR.
-// Returns 0, or the failure number; fields stored from lines before a failure are kept.
+// Only a regular file is read (a link to one is followed); a folder, pipe or device in its place
+// fails the read without waiting on it. Returns 0, or the failure number; fields stored from
+// lines before a failure are kept.
 int readSettingsFile(const QString &path, PortSettingsRecord &s);
+
+// Reads the lines of `bytes` into `s` exactly as readSettingsFile reads a file's content.
+int readSettingsBytes(const QByteArray &bytes, PortSettingsRecord &s);
 
 // The text shown for a failure number: the table's text, or "Error Number at Load/Save Files"
 // directly followed by the number.

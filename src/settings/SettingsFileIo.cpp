@@ -8,20 +8,22 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// Splits bytes into Latin-1 lines. CR LF, a lone LF and a lone CR each end a line, so files
-// edited by hand on any system read the same as the CR LF files this program writes.
-class LineSplitter {
+// Splits bytes into Latin-1 lines and scans each into the record. CR LF, a lone LF and a lone CR
+// each end a line, so files edited by hand on any system read the same as the CR LF files this
+// program writes. No line is held beyond kMaxSettingsLineLength bytes.
+class SettingsReader {
 public:
-    using LineHandler = std::function<bool(const QString &line)>;
+    explicit SettingsReader(PortSettingsRecord &s) : s_(s) {}
 
-    explicit LineSplitter(LineHandler onLine) : onLine_(std::move(onLine)) {}
-
-    // Hands on every line the bytes complete; false as soon as the handler refuses one.
-    bool feed(const char *bytes, qint64 size) {
+    // 0, or the failure number of the first line these bytes complete that cannot be read.
+    int feed(const char *bytes, qint64 size) {
         for (qint64 i = 0; i < size; ++i) {
             const char c = bytes[i];
             const bool lfOfCrLf = afterCr_ && c == '\n';
@@ -29,25 +31,31 @@ public:
             if (lfOfCrLf)
                 continue;
             if (c != '\r' && c != '\n') {
+                if (partial_.size() == kMaxSettingsLineLength)
+                    return FileError::LineTooLong;
                 partial_ += c;
-            } else if (!emitLine()) {
-                return false;
+            } else if (const int failure = takeLine()) {
+                return failure;
             }
         }
-        return true;
+        return 0;
     }
 
     // The last line needs no terminator.
-    bool finish() { return partial_.isEmpty() || emitLine(); }
+    int finish() { return partial_.isEmpty() ? 0 : takeLine(); }
 
 private:
-    bool emitLine() {
-        const QString line = QString::fromLatin1(partial_);
+    int takeLine() {
+        const ScanResult scan = scanSettingsLine(QString::fromLatin1(partial_));
         partial_.clear();
-        return onLine_(line);
+        if (scan.kind == ScanResult::Overflow)
+            return FileError::Overflow;
+        if (scan.kind == ScanResult::Element)
+            applySettingsElement(s_, scan.tag, scan.value);
+        return 0;
     }
 
-    LineHandler onLine_;
+    PortSettingsRecord &s_;
     QByteArray partial_;
     bool afterCr_ = false;
 };
@@ -66,6 +74,29 @@ int abandonWrite(QSaveFile &file, int errnoValue, const QString &path) {
     file.commit(); // returns false after cancelWriting(); it only discards the temporary copy
     return failureNumber(errnoValue, path);
 }
+
+// 0 for a regular file, else the failure number for what stands there: a pipe would block the
+// open until a writer comes, a device like /dev/zero never ends.
+int regularFileCheck(const struct stat &st) {
+    if (S_ISREG(st.st_mode))
+        return 0;
+    return S_ISDIR(st.st_mode) ? FileError::FolderNotFile : FileError::SpecialNotFile;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
@@ -89,30 +120,49 @@ int writeSettingsFile(const QString &path, const QByteArray &content) {
     return 0;
 }
 
+int saveSettingsFile(const QString &path, const QByteArray &content) {
+    PortSettingsRecord readBack;
+    if (readSettingsBytes(content, readBack) != 0)
+        return FileError::SettingTooLong;
+    return writeSettingsFile(path, content);
+}
+
+int readSettingsBytes(const QByteArray &bytes, PortSettingsRecord &s) {
+    SettingsReader reader(s);
+    if (const int failure = reader.feed(bytes.constData(), bytes.size()))
+        return failure;
+    return reader.finish();
+}
+
 int readSettingsFile(const QString &path, PortSettingsRecord &s) {
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
         return failureNumber(errno, path);
+    if (const int failure = regularFileCheck(st))
+        return failure;
+    // Non-blocking, so that a pipe put there after the look above cannot hold the open; the
+    // look is repeated on what was opened.
+    const FileDescriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return failureNumber(errno, path);
+    if (::fstat(fd.get(), &st) != 0)
+        return failureNumber(errno, path);
+    if (const int failure = regularFileCheck(st))
+        return failure;
 
-    // The handler refuses a line only when its positions overflow.
-    LineSplitter lines([&s](const QString &line) {
-        const ScanResult scan = scanSettingsLine(line);
-        if (scan.kind == ScanResult::Element)
-            applySettingsElement(s, scan.tag, scan.value);
-        return scan.kind != ScanResult::Overflow;
-    });
-
+    SettingsReader reader(s);
     char buffer[4096];
     for (;;) {
-        errno = 0;
-        const qint64 size = file.read(buffer, sizeof buffer);
+        const ssize_t size = ::read(fd.get(), buffer, sizeof buffer);
+        if (size < 0 && errno == EINTR)
+            continue;
         if (size < 0)
             return failureNumber(errno, path);
         if (size == 0)
             break;
-        if (!lines.feed(buffer, size))
-            return FileError::Overflow;
+        if (const int failure = reader.feed(buffer, size))
+            return failure;
     }
-    return lines.finish() ? 0 : FileError::Overflow;
+    return reader.finish();
 }

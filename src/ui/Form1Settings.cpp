@@ -23,7 +23,7 @@ void Form1::LoadSaveFiles() {
         const QByteArray content =
             formatSettingsFile(state_.PortSettings, label(ControlId::VersionNumber)->text(),
                                host_.now(), QLocale::system());
-        failure = writeSettingsFile(path, content);
+        failure = saveSettingsFile(path, content);
         if (failure == 0)
             state_.SaveRequested = false;
     }

@@ -238,7 +238,19 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("text");
         QTest::newRow("overflow") << 6 << "Error Number at Load/Save Files6";
-        QTest::newRow("unlisted errno") << 1021 << "Error Number at Load/Save Files1021";
+        QTest::newRow("unlisted errno")
+            << 1000 + ENAMETOOLONG
+            << QString("Error Number at Load/Save Files%1").arg(1000 + ENAMETOOLONG);
+        QTest::newRow("refused save") << FileError::SettingTooLong
+                                      << "A setting is too long to be read back; the file was "
+                                         "not changed";
+        QTest::newRow("line beyond the bound")
+            << FileError::LineTooLong << "A line of the file is too long to be read";
+        QTest::newRow("folder") << FileError::FolderNotFile
+                                << "A folder stands where the file should be";
+        QTest::newRow("pipe or device")
+            << FileError::SpecialNotFile
+            << "Not a file but a device, pipe or socket; it was not read";
     }
     void errorText() {
         QFETCH(int, number);
@@ -265,8 +277,10 @@ private slots:
         QTest::newRow("read, missing file") << false << "" << 53;
         QTest::newRow("read, missing folder") << false << "gone" << 76;
         QTest::newRow("write, missing folder") << true << "gone" << 76;
-        QTest::newRow("read, a folder in the file's place") << false << "holder" << 1000 + EISDIR;
-        QTest::newRow("write, a folder in the file's place") << true << "holder" << 1000 + EISDIR;
+        QTest::newRow("read, a folder in the file's place")
+            << false << "holder" << FileError::FolderNotFile;
+        QTest::newRow("write, a folder in the file's place")
+            << true << "holder" << FileError::FolderNotFile;
     }
     void failures() {
         QFETCH(bool, writing);

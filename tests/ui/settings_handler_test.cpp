@@ -172,6 +172,23 @@ private slots:
         QCOMPARE(f.checkedItems(), kCreationMarks);
     }
 
+    // A name read from a file without indent can be too long for the indented line SAVE PORT
+    // writes: the save is refused and the file that holds it stays as it was.
+    void aSettingThatWouldNotReadBackIsNotSaved() {
+        MonitorFixture f;
+        const QByteArray previous = "<LG_PORT_NAME>" + QByteArray(32752, 'n') + "</LG_PORT_NAME>";
+        writeFile(f.settingsPath(), previous);
+        f.ticks(5);
+        QCOMPARE(f.state().PortSettings.Name.size(), 32752);
+        f.window().Save_Menu_Click();
+        QCOMPARE(f.host.messages,
+                 QStringList{failureMessage("A setting is too long to be read back; the file was "
+                                            "not changed",
+                                            f.settingsPath())});
+        QCOMPARE(f.settingsBytes(), previous);
+        QVERIFY(!f.state().SaveRequested);
+    }
+
     // A choice whose save fails still reopens the port with it.
     void aFailedSaveStillReopensThePort() {
         MonitorFixture f;

@@ -9,6 +9,8 @@ void QtHost::showMessage(const QString &text) {
     // One OK button, no icon; the title is the program's own name.
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Landing Gear Controller Monitor"), text,
                     QMessageBox::Ok, parent_);
+    // Messages carry paths, device names and link targets: shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Host.h"
 #include "platform/SerialComponent.h"
 #include "ui/MenuTable.h"
+#include "ui/PlainToolTips.h"
 
 #include <QAction>
 #include <QLabel>
@@ -167,7 +168,9 @@ void Form1::connectMenus() {
     none->setCheckable(true);
     connect(none, &QAction::triggered, this, [this] { Menu_Port_Number_Click(0); });
     Menu_Port_Number.append(none);
+    // Each port item's tooltip is its device path, text from outside the program.
     menu(MenuId::Menu_Port)->setToolTipsVisible(true);
+    menu(MenuId::Menu_Port)->installEventFilter(new PlainToolTips(this));
 
     for (const MenuDef &d : menuTable())
         if (d.kind == MenuKind::Choice)

@@ -1,9 +1,16 @@
 // The "Comm" menu: check marks, what a choice stores, saves and reopens, and the port list.
 #include "MonitorFixture.h"
+#include "Pty.h"
 #include "ui/MenuTable.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -47,6 +54,28 @@ QStringList tooltips(const QList<QAction *> &items) {
     for (const QAction *item : items)
         out << item->toolTip();
     return out;
+}
+
+// What the shown tooltip reads as, decided as its label decides between text and markup.
+QString shownToolTip() {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        auto *tip = qobject_cast<QLabel *>(w);
+        if (!tip || !tip->isVisible() || tip->text() != QToolTip::text())
+            continue;
+        const bool markup = tip->textFormat() == Qt::RichText ||
+                            (tip->textFormat() == Qt::AutoText && Qt::mightBeRichText(tip->text()));
+        return markup ? QTextDocumentFragment::fromHtml(tip->text()).toPlainText() : tip->text();
+    }
+    return QStringLiteral("(no tooltip shown)");
+}
+
+// The tooltip the open menu shows for `item` when the pointer rests on it.
+QString hoverToolTip(QMenu *menu, QAction *item) {
+    QToolTip::hideText();
+    const QPoint at = menu->actionGeometry(item).center();
+    QHelpEvent hover(QEvent::ToolTip, at, menu->mapToGlobal(at));
+    QApplication::sendEvent(menu, &hover);
+    return shownToolTip();
 }
 
 // A window whose link is live and whose record names port 2, so a choice reopens a port.
@@ -136,6 +165,38 @@ private slots:
         QCOMPARE(callsWhileWaiting, QStringList{});
         QCOMPARE(f.caption(C::FirmwareVersion), "COMM FAIL");
         QCOMPARE(f.serial().calls.last(), "open 1");
+    }
+
+    // A port's tooltip is its link target, text from outside: shown as written, never as markup.
+    void portToolTipsShowTheTargetAsText_data() {
+        QTest::addColumn<QString>("targetName");
+        QTest::newRow("markup") << "<b><font size=7 color=red>BIG</font></b>";
+        QTest::newRow("an image") << "<img src=/some/file.png>x";
+        QTest::newRow("entities") << "a&amp;b &lt;i&gt;";
+        QTest::newRow("ampersand") << "a & b";
+        QTest::newRow("plain") << "ttyUSB0";
+    }
+    void portToolTipsShowTheTargetAsText() {
+        QFETCH(QString, targetName);
+        MonitorFixture f(PortKind::Real);
+        // com3 leads to a terminal through a path named as above (its slashes make folders).
+        Pty pty;
+        const QString target = f.host.folder + "/dev/" + targetName;
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        QVERIFY(QFile::link(pty.devicePath(), target));
+        QVERIFY(QFile::link(target, f.host.folder + "/com3"));
+        f.window().LoadPortSettings();
+        const QList<QAction *> &items = f.window().portItems();
+        const int com3 = captions(items).indexOf("Com3");
+        QVERIFY2(com3 > 0, qPrintable(captions(items).join(", ")));
+        QAction *item = items.at(com3);
+        QCOMPARE(item->toolTip(), target);
+
+        QMenu *menu = f.window().menu(M::Menu_Port);
+        menu->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(hoverToolTip(menu, item), target);
+        menu->hide();
     }
 
     void checkMarksFollowSuccessiveChoices() {

@@ -4,6 +4,8 @@
 #include "display/PropertyWrite.h"
 #include "platform/Host.h"
 #include "platform/SerialComponent.h"
+#include "settings/SaveLeftovers.h"
+#include "settings/SettingsFile.h"
 #include "ui/AppIcon.h"
 #include "ui/Twips.h"
 #include "ui/VersionLine.h"
@@ -69,6 +71,7 @@ void Form1::buildWindow() {
 
 void Form1::Form_Load() {
     label(ControlId::VersionNumber)->setText(versionLine());
+    removeInterruptedSaves(settingsFilePath(host_.programFolder()));
 
     MSPort1 = host_.createSerialComponent();
     if (MSPort1) {

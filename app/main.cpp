@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "ProgramVersion.h"
 #include "platform/QtHost.h"
+#include "platform/StopSignals.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -26,6 +27,9 @@ int main(int argc, char *argv[]) {
     QtHost host;
     Form1 window(host);
     host.setDialogParent(&window);
+    // Ended from outside, the program closes as if its window were closed.
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, &QWidget::close);
     window.show();
     return app.exec();
 }

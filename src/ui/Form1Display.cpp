@@ -5,12 +5,14 @@
 #include "display/IndicatorPanel.h"
 #include "display/StartupSequence.h"
 #include "display/Watchdog.h"
+#include "platform/TickLogging.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
 void Form1::Timer1_Timer() {
+    logTick();
     if (messageBoxesOpen_ > 0) {
         tickHeld_ = true;
         return;

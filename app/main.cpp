@@ -2,6 +2,7 @@
 #include "ProgramVersion.h"
 #include "platform/QtHost.h"
 #include "platform/StopSignals.h"
+#include "settings/SettingsFile.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ int main(int argc, char *argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(GEAR_DESKTOP_ID));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
-    QtHost host;
+    QtHost host{QLatin1String(kSettingsFileName)};
     Form1 window(host);
     host.setDialogParent(&window);
     // Ended from outside, the program closes as if its window were closed.

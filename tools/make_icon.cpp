@@ -15,8 +15,7 @@ bool write(const QImage &image, const QString &path, const char *format) {
     QImageWriter writer(path, format);
     if (writer.write(image))
         return true;
-    std::fprintf(stderr, "make-icon: %s: %s\n", qPrintable(path),
-                 qPrintable(writer.errorString()));
+    std::fprintf(stderr, "make-icon: %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
     return false;
 }
 

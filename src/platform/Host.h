@@ -20,6 +20,11 @@ public:
     virtual void processEvents() = 0;
     // The folder that holds the program's executable, without a trailing separator.
     virtual QString programFolder() const = 0;
+    // The folder of the settings file and the comN links: the program's own, unless the program
+    // is installed where it may not keep them.
+    virtual QString settingsFolder() const { return programFolder(); }
+    // Creates the settings folder if it is missing, just before the settings file is written.
+    virtual void makeSettingsFolder() {}
     virtual QDateTime now() const = 0;
     // A new serial component, port closed; null when none can be made.
     virtual std::unique_ptr<SerialComponent> createSerialComponent() = 0;

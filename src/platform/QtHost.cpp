@@ -1,9 +1,16 @@
 #include "platform/QtHost.h"
 
 #include "platform/QtSerialComponent.h"
+#include "platform/SettingsFolder.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QStandardPaths>
+
+Q_LOGGING_CATEGORY(lcSettingsFolder, "gear.settings", QtWarningMsg)
 
 void QtHost::showMessage(const QString &text) {
     // One OK button, no icon; the title is the program's own name.
@@ -26,11 +33,30 @@ QString QtHost::programFolder() const {
     return QCoreApplication::applicationDirPath();
 }
 
+QString QtHost::settingsFolder() const {
+    if (settingsFolder_.isEmpty()) {
+        const QString folder = programFolder();
+        const ProgramFolderFacts facts{
+            folder, QFileInfo::exists(folder + QDir::separator() + settingsFileName_),
+            QFileInfo(folder).isWritable()};
+        settingsFolder_ = chooseSettingsFolder(
+            facts, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+        qCDebug(lcSettingsFolder) << "settings file and comN links in" << settingsFolder_;
+    }
+    return settingsFolder_;
+}
+
+// The user's configuration folder is made on the first save, not merely by starting the program.
+void QtHost::makeSettingsFolder() {
+    if (settingsFolder() != programFolder())
+        QDir().mkpath(settingsFolder());
+}
+
 QDateTime QtHost::now() const {
     return QDateTime::currentDateTime();
 }
 
-// Ports are numbered by the comN links in the program's folder and the system's own ports.
+// Ports are numbered by the comN links beside the settings file and the system's own ports.
 std::unique_ptr<SerialComponent> QtHost::createSerialComponent() {
-    return std::make_unique<QtSerialComponent>(programFolder());
+    return std::make_unique<QtSerialComponent>(settingsFolder());
 }

@@ -3,6 +3,7 @@
 
 #include "display/Colours.h"
 #include "platform/Host.h"
+#include "settings/FileErrors.h"
 #include "settings/SettingsFile.h"
 #include "ui/MenuTable.h"
 
@@ -17,9 +18,10 @@ void Form1::Save_Menu_Click() {
 // Writes the file when asked to, then reads it when asked to; a failure anywhere is reported
 // with the file's path and abandons the rest.
 void Form1::LoadSaveFiles() {
-    const QString path = settingsFilePath(host_.programFolder());
+    const QString path = settingsFilePath(host_.settingsFolder());
     int failure = 0;
     if (state_.SaveRequested) {
+        host_.makeSettingsFolder();
         const QByteArray content =
             formatSettingsFile(state_.PortSettings, label(ControlId::VersionNumber)->text(),
                                host_.now(), QLocale::system());
@@ -29,6 +31,10 @@ void Form1::LoadSaveFiles() {
     }
     if (failure == 0 && state_.LoadRequested) {
         failure = readSettingsFile(path, state_.PortSettings);
+        // The user's settings folder is made on the first save; until then the file is simply
+        // not there yet.
+        if (failure == FileError::PathNotFound && host_.settingsFolder() != host_.programFolder())
+            failure = FileError::FileNotFound;
         if (failure == 0) {
             state_.LoadRequested = false;
             host_.processEvents();

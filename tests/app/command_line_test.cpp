@@ -16,29 +16,37 @@ private slots:
         QTest::addColumn<QString>("stderrHas"); // empty: nothing printed on standard error
 
         const QString version = QStringLiteral("gear-monitor %1\n").arg(programversion::kVersion);
-        QTest::newRow("no options") << QStringList{} << Action::OpenWindow << 0 << "" << "";
+        QTest::newRow("no options") << QStringList{} << Action::OpenWindow << 0 << ""
+                                    << "";
         QTest::newRow("--help") << QStringList{"--help"} << Action::Exit << 0
-                                << "Usage: gear-monitor [options]" << "";
-        QTest::newRow("-h") << QStringList{"-h"} << Action::Exit << 0 << "--version" << "";
-        QTest::newRow("--version") << QStringList{"--version"} << Action::Exit << 0 << version
-                                   << "";
+                                << "Usage: gear-monitor [options]"
+                                << "";
+        QTest::newRow("-h") << QStringList{"-h"} << Action::Exit << 0 << "--version"
+                            << "";
+        QTest::newRow("--version")
+            << QStringList{"--version"} << Action::Exit << 0 << version << "";
         QTest::newRow("-v") << QStringList{"-v"} << Action::Exit << 0 << version << "";
         QTest::newRow("help wins over version")
-            << QStringList{"--version", "--help"} << Action::Exit << 0 << "Usage:" << "";
+            << QStringList{"--version", "--help"} << Action::Exit << 0 << "Usage:"
+            << "";
         QTest::newRow("unknown option")
             << QStringList{"--record-everything"} << Action::Exit << 2 << ""
             << "gear-monitor: Unknown option 'record-everything'.";
         QTest::newRow("unknown option after help")
-            << QStringList{"--help", "--bogus"} << Action::Exit << 2 << "" << "--help";
+            << QStringList{"--help", "--bogus"} << Action::Exit << 2 << ""
+            << "--help";
         QTest::newRow("stray argument") << QStringList{"com7"} << Action::Exit << 2 << ""
                                         << "unexpected argument 'com7'";
         QTest::newRow("Qt's window options pass")
             << QStringList{"-platform", "offscreen", "-style", "Fusion", "-reverse"}
-            << Action::OpenWindow << 0 << "" << "";
+            << Action::OpenWindow << 0 << ""
+            << "";
         QTest::newRow("Qt's option with its value joined")
-            << QStringList{"--platform=offscreen"} << Action::OpenWindow << 0 << "" << "";
+            << QStringList{"--platform=offscreen"} << Action::OpenWindow << 0 << ""
+            << "";
         QTest::newRow("Qt's option without its value")
-            << QStringList{"-platform"} << Action::Exit << 2 << "" << "platform";
+            << QStringList{"-platform"} << Action::Exit << 2 << ""
+            << "platform";
     }
     void answersOrOpensTheWindow() {
         QFETCH(QStringList, arguments);
@@ -46,7 +54,8 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, stdoutHas);
         QFETCH(QString, stderrHas);
-        const CommandLine result = parseCommandLine(QStringList{"/usr/bin/gear-monitor"} + arguments);
+        const CommandLine result =
+            parseCommandLine(QStringList{"/usr/bin/gear-monitor"} + arguments);
         QCOMPARE(result.action, action);
         QCOMPARE(result.exitCode, exitCode);
         QCOMPARE(result.standardOutput.isEmpty(), stdoutHas.isEmpty());

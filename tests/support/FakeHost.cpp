@@ -3,6 +3,8 @@
 #include "FakeSerial.h"
 #include "platform/QtSerialComponent.h"
 
+#include <QDir>
+
 FakeHost::FakeHost() : clock(QDate(2026, 12, 6), QTime(2, 45, 40)), folder(dir_.path()) {}
 
 void FakeHost::showMessage(const QString &text) {
@@ -17,11 +19,20 @@ void FakeHost::processEvents() {
         onProcessEvents();
 }
 
+QString FakeHost::settingsFolder() const {
+    return userSettingsFolder.isEmpty() ? folder : userSettingsFolder;
+}
+
+void FakeHost::makeSettingsFolder() {
+    if (!userSettingsFolder.isEmpty())
+        QDir().mkpath(userSettingsFolder);
+}
+
 std::unique_ptr<SerialComponent> FakeHost::createSerialComponent() {
     if (serialCreationFails)
         return nullptr;
     if (realSerial) {
-        auto port = std::make_unique<QtSerialComponent>(folder);
+        auto port = std::make_unique<QtSerialComponent>(settingsFolder());
         lastRealSerial = port.get();
         return port;
     }

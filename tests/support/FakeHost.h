@@ -26,6 +26,8 @@ public:
     int processEventsCalls = 0;
     QDateTime clock;
     QString folder;
+    // Where an installed program keeps its settings; empty: beside the program, in `folder`.
+    QString userSettingsFolder;
     bool serialCreationFails = false;
     bool realSerial = false;
     FakeSerial *lastSerial = nullptr;
@@ -39,6 +41,8 @@ public:
     void beep() override { ++beeps; }
     void processEvents() override;
     QString programFolder() const override { return folder; }
+    QString settingsFolder() const override;
+    void makeSettingsFolder() override;
     QDateTime now() const override { return clock; }
     std::unique_ptr<SerialComponent> createSerialComponent() override;
 };

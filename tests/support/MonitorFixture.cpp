@@ -40,7 +40,7 @@ bool MonitorFixture::shown(ControlId id) {
 }
 
 QString MonitorFixture::settingsPath() const {
-    return settingsFilePath(host.folder);
+    return settingsFilePath(host.settingsFolder());
 }
 
 QByteArray MonitorFixture::settingsBytes() const {

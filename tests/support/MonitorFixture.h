@@ -33,7 +33,7 @@ public:
     QString caption(ControlId id);
     bool shown(ControlId id);
 
-    // The settings file in the program's folder, and its bytes (empty when there is none).
+    // The settings file in the settings folder, and its bytes (empty when there is none).
     QString settingsPath() const;
     QByteArray settingsBytes() const;
     // Names of the checked items of the five fixed setting groups, in menu order, then the

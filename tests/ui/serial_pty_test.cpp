@@ -70,7 +70,9 @@ class SerialPtyTest : public QObject {
 private slots:
     // Without it the running program would have no port to offer.
     void theProgramsHostMakesTheRealPort() {
-        QtHost host;
+        QtHost host{QStringLiteral("VovazuzoVevoZavovav.XML")};
+        // The tests' own folder is writable: the settings stay beside the program.
+        QCOMPARE(host.settingsFolder(), host.programFolder());
         const std::unique_ptr<SerialComponent> port = host.createSerialComponent();
         QVERIFY(qobject_cast<QtSerialComponent *>(port.get()));
         QVERIFY(!port->isOpen());

@@ -1,6 +1,7 @@
 // The settings file as the window uses it: SAVE PORT, the read on tick 5 that restores the port
 // settings and the check marks, and the messages when the file or its folder is missing.
 #include "MonitorFixture.h"
+#include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,6 +199,23 @@ private slots:
         QCOMPARE(f.host.messages, QStringList{failureMessage("Path not found", f.settingsPath())});
         QVERIFY(f.serial().calls.contains("speed 9600"));
         QCOMPARE(f.serial().calls.last(), "open 1");
+    }
+
+    // An installed program keeps the file in the user's folder, made on the first save only.
+    void anInstalledProgramKeepsItsSettingsInTheUsersFolder() {
+        MonitorFixture f;
+        f.host.userSettingsFolder = QDir(f.host.folder).filePath("config/gear-monitor");
+        const QString path = QDir(f.host.userSettingsFolder).filePath("VovazuzoVevoZavovav.XML");
+        QCOMPARE(f.settingsPath(), path);
+        f.ticks(5);
+        QCOMPARE(f.host.messages, QStringList{failureMessage("File not Found", path)});
+        QVERIFY(!QFileInfo::exists(f.host.userSettingsFolder));
+
+        f.state().PortSettings = {"Com3", "9600", "None", "8", "None", "1"};
+        f.window().Save_Menu_Click();
+        QCOMPARE(f.host.messages.size(), 1);
+        QVERIFY(f.settingsBytes().contains("<LG_PORT_NAME>Com3</LG_PORT_NAME>"));
+        QVERIFY(!QFileInfo::exists(settingsFilePath(f.host.folder)));
     }
 };
 

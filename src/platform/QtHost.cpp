@@ -37,7 +37,9 @@ QString QtHost::settingsFolder() const {
     if (settingsFolder_.isEmpty()) {
         const QString folder = programFolder();
         const ProgramFolderFacts facts{
-            folder, QFileInfo::exists(folder + QDir::separator() + settingsFileName_),
+            folder,
+            !settingsFileName_.isEmpty() &&
+                QFileInfo::exists(folder + QDir::separator() + settingsFileName_),
             QFileInfo(folder).isWritable()};
         settingsFolder_ = chooseSettingsFolder(
             facts, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));

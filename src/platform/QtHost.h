@@ -8,8 +8,9 @@ class QWidget;
 // the executable, the local clock and the serial port.
 class QtHost : public Host {
 public:
-    // `settingsFileName`: the settings file whose presence keeps the settings beside the program.
-    explicit QtHost(const QString &settingsFileName) : settingsFileName_(settingsFileName) {}
+    // `settingsFileName`: the settings file whose presence keeps the settings beside the program;
+    // without it only whether the program's folder may be written counts.
+    explicit QtHost(const QString &settingsFileName = {}) : settingsFileName_(settingsFileName) {}
     void setDialogParent(QWidget *parent) { parent_ = parent; }
 
     void showMessage(const QString &text) override;

@@ -3,11 +3,14 @@
 #include <QDir>
 
 bool isSystemProgramFolder(const QString &folder) {
-    static const QStringList systemFolders = {
-        QStringLiteral("/bin"),           QStringLiteral("/sbin"),
-        QStringLiteral("/usr/bin"),       QStringLiteral("/usr/sbin"),
-        QStringLiteral("/usr/games"),     QStringLiteral("/usr/local/bin"),
-        QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/local/games")};
+    static const QStringList systemFolders = {QStringLiteral("/bin"),
+                                              QStringLiteral("/sbin"),
+                                              QStringLiteral("/usr/bin"),
+                                              QStringLiteral("/usr/sbin"),
+                                              QStringLiteral("/usr/games"),
+                                              QStringLiteral("/usr/local/bin"),
+                                              QStringLiteral("/usr/local/sbin"),
+                                              QStringLiteral("/usr/local/games")};
     return systemFolders.contains(QDir::cleanPath(folder));
 }
 

@@ -23,8 +23,8 @@ private slots:
         QTest::newRow("a file put beside the installed program")
             << "/usr/bin" << true << false << true;
         QTest::newRow("a prefix of its own, writable") << "/opt/gear/bin" << false << true << true;
-        QTest::newRow("a folder named like a system one") << "/home/ann/usr/bin" << false << true
-                                                          << true;
+        QTest::newRow("a folder named like a system one")
+            << "/home/ann/usr/bin" << false << true << true;
     }
     void besideTheProgramOrInTheUsersFolder() {
         QFETCH(QString, programFolder);

@@ -1,5 +1,7 @@
 #include "QtSerialComponent.h"
 
+#include "PortRefusal.h"
+
 #include <QDir>
 #include <QPointer>
 #include <QSerialPortInfo>
@@ -110,7 +112,7 @@ SerialResult QtSerialComponent::openPort() {
     waiting_.clear();
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly))
-        return portResult(false);
+        return refusal(device);
     // The device may have changed since the port list was made, or the system may not have said
     // which devices are terminals: only a terminal stays open.
     if (!isTerminal(port_.handle())) {
@@ -128,6 +130,15 @@ void QtSerialComponent::closePort() {
     port_.close();
     lines_.reset();
     waiting_.clear();
+}
+
+// A device that exists but may not be opened gets its reason and, where the cause is known, how to
+// get past it (join the device's group, close the program that holds it).
+SerialResult QtSerialComponent::refusal(const QString &device) const {
+    const QString reason = port_.errorString();
+    if (port_.error() != QSerialPort::PermissionError)
+        return SerialResult::failure(reason);
+    return SerialResult::failure(reason + portRefusalAdvice(examinePortRefusal(device, reason)));
 }
 
 SerialResult QtSerialComponent::portResult(bool ok) const {

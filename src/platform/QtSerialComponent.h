@@ -41,6 +41,7 @@ private:
     SerialResult notASerialDevice(const QString &shownPath) const;
     void closePort();
     SerialResult portResult(bool ok) const;
+    SerialResult refusal(const QString &device) const;
     void readArrived();
     bool deliverLines();
     void portFailed(QSerialPort::SerialPortError error);

@@ -1,7 +1,8 @@
 # The two entry points: `make run` starts the monitor, `make test` runs every test.
 BUILD_DIR ?= build
 
-.PHONY: all deps configure build run test bench screenshot clean format package package-check
+.PHONY: all deps configure build run test bench screenshot clean format package package-check \
+	release soak faults
 
 all: build
 
@@ -27,6 +28,22 @@ package: build
 
 package-check: package
 	scripts/package-check.sh $(BUILD_DIR)
+
+# The programs as shipped (Release), for the soak and the fault scripts, in a folder of their own.
+RELEASE_DIR ?= build-release
+
+release: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_DIR) --target gear-monitor gear-sim pty-feed
+
+# The monitor against the simulator at full speed for SOAK_SECONDS (default 600); see
+# docs/reliability.md.
+soak: release
+	scripts/soak.sh $(RELEASE_DIR)
+
+# Every fault script against the Release programs; see docs/reliability.md.
+faults: release
+	scripts/faults/all.sh $(RELEASE_DIR)
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/monitor-bench -minimumvalue 200

@@ -71,7 +71,7 @@ void Form1::buildWindow() {
 
 void Form1::Form_Load() {
     label(ControlId::VersionNumber)->setText(versionLine());
-    removeInterruptedSaves(settingsFilePath(host_.programFolder()));
+    removeInterruptedSaves(settingsFilePath(host_.settingsFolder()));
 
     MSPort1 = host_.createSerialComponent();
     if (MSPort1) {

@@ -15,12 +15,12 @@ struct PortRefusal {
     };
     Cause cause = Cause::Unknown;
     QString device;
-    QString user;  // this user's login name
-    QString group; // the group that owns the device; empty when it has no name
-    bool groupMayOpen = false;    // the device's mode lets its group read it
-    bool memberOfGroup = false;   // the user is listed in that group
-    bool groupInSession = false;  // this process already carries that group
-    qint64 lockHolder = 0;        // the process named in the lock file; 0 when unknown
+    QString user;                // this user's login name
+    QString group;               // the group that owns the device; empty when it has no name
+    bool groupMayOpen = false;   // the device's mode lets its group read it
+    bool memberOfGroup = false;  // the user is listed in that group
+    bool groupInSession = false; // this process already carries that group
+    qint64 lockHolder = 0;       // the process named in the lock file; 0 when unknown
     QString lockFile;
 };
 

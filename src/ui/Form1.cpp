@@ -120,6 +120,10 @@ QLabel *Form1::label(ControlId id) const {
     return static_cast<QLabel *>(controls_[int(id)]);
 }
 
+void Form1::setCaption(ControlId id, const QString &text) {
+    static_cast<BoxLabel *>(label(id))->setCaption(text);
+}
+
 QGroupBox *Form1::frame(ControlId id) const {
     return static_cast<QGroupBox *>(controls_[int(id)]);
 }
@@ -159,7 +163,7 @@ void Form1::apply(const PropertyWrite &write) {
         line(write.control)->setVertical(twips);
         break;
     case Property::Caption:
-        label(write.control)->setText(write.text);
+        setCaption(write.control, write.text);
         break;
     case Property::ToolTip:
         w->setToolTip(write.text);

@@ -38,6 +38,8 @@ public:
 
     // Controls by name.
     QLabel *label(ControlId id) const;
+    // A caption that may not fit its box at the label's font is drawn smaller, never clipped.
+    void setCaption(ControlId id, const QString &text);
     QGroupBox *frame(ControlId id) const;
     LineShape *line(ControlId id) const;
     QWidget *control(ControlId id) const { return controls_[int(id)]; }

@@ -33,9 +33,9 @@ void Form1::MSPort1_OnRead(const QVariant &data) {
 void Form1::DecodeStatusLine() {
     const LabelUpdate update = decodeStatusLine(state_.LastLine, state_, QLocale::system());
     if (update.firmwareVersion)
-        label(ControlId::FirmwareVersion)->setText(*update.firmwareVersion);
+        setCaption(ControlId::FirmwareVersion, *update.firmwareVersion);
     if (update.cycleCount)
-        label(ControlId::LG_CycleCount)->setText(*update.cycleCount);
+        setCaption(ControlId::LG_CycleCount, *update.cycleCount);
 }
 
 namespace {

@@ -34,6 +34,41 @@ BoxLabel::BoxLabel(bool bordered, QWidget *parent) : QLabel(parent), bordered_(b
     setAutoFillBackground(true);
 }
 
+QFont fittedFont(const QFont &specified, const QString &text, int width) {
+    QFont font = specified;
+    for (double points = specified.pointSizeF();
+         points > kSmallestCaptionPoints && QFontMetrics(font).horizontalAdvance(text) > width;) {
+        points = std::max(kSmallestCaptionPoints, points - 0.25);
+        font.setPointSizeF(points);
+    }
+    return font;
+}
+
+void BoxLabel::setSpecifiedFont(const QFont &font) {
+    specified_ = font;
+    fitCaption();
+}
+
+void BoxLabel::setCaption(const QString &text) {
+    setText(text);
+    fitCaption();
+}
+
+int BoxLabel::captionWidth() const {
+    return contentsRect().width() - (bordered_ ? 2 : 0);
+}
+
+void BoxLabel::fitCaption() {
+    const QFont font = fitsCaption_ ? fittedFont(specified_, text(), captionWidth()) : specified_;
+    if (font != this->font())
+        setFont(font);
+}
+
+void BoxLabel::resizeEvent(QResizeEvent *event) {
+    QLabel::resizeEvent(event);
+    fitCaption();
+}
+
 void BoxLabel::paintEvent(QPaintEvent *event) {
     QLabel::paintEvent(event);
     if (!bordered_)

@@ -15,17 +15,40 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
+// The smallest size a caption is ever drawn at.
+inline constexpr double kSmallestCaptionPoints = 6.75;
+
+// `specified`, or the largest size below it in quarter points (not under 6.75 pt) at which `text`
+// fits `width` pixels.
+QFont fittedFont(const QFont &specified, const QString &text, int width);
+
 // A label that may carry a thin black single-line border; its background fills the whole box.
+// A caption wider than its box at the label's font is drawn just small enough to fit, so it is
+// shown whole whatever the system's fonts measure; the box keeps its size.
 class BoxLabel : public QLabel {
     Q_OBJECT
 public:
     BoxLabel(bool bordered, QWidget *parent);
 
+    // The font the caption is drawn at when it fits.
+    void setSpecifiedFont(const QFont &font);
+    QFont specifiedFont() const { return specified_; }
+    void setCaption(const QString &text);
+    // The width a caption may take: inside the border, if there is one.
+    int captionWidth() const;
+    // Lines received from the controller are shown at their font, cut at the box's edge.
+    void setFitsCaption(bool fits) { fitsCaption_ = fits; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitCaption();
+
     bool bordered_;
+    bool fitsCaption_ = true;
+    QFont specified_;
 };
 
 // A straight line between two points given in twips within the parent, one pixel wide.

@@ -77,8 +77,9 @@ void setColours(QWidget *w, VbColour background, VbColour text) {
 QWidget *createLabel(const ControlDef &d, QWidget *parent) {
     const LabelLook look = labelLook(d.look);
     auto *label = new BoxLabel(look.bordered, parent);
+    label->setFitsCaption(d.look != Look::SerialLine);
     label->setText(QString::fromLatin1(d.caption));
-    label->setFont(look.font);
+    label->setSpecifiedFont(look.font);
     label->setAlignment(look.align);
     setColours(label, d.background, look.text);
     return label;

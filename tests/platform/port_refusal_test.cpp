@@ -85,9 +85,12 @@ private slots:
     void lockFileNames_data() {
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("lockFile");
-        QTest::newRow("USB adapter") << "/dev/ttyUSB0" << "/run/lock/LCK..ttyUSB0";
-        QTest::newRow("pseudo-terminal") << "/dev/pts/3" << "/run/lock/LCK..pts_3";
-        QTest::newRow("by-id path") << "/dev/serial/by-id/usb-X" << "/run/lock/LCK..serial_by-id_usb-X";
+        QTest::newRow("USB adapter") << "/dev/ttyUSB0"
+                                     << "/run/lock/LCK..ttyUSB0";
+        QTest::newRow("pseudo-terminal") << "/dev/pts/3"
+                                         << "/run/lock/LCK..pts_3";
+        QTest::newRow("by-id path") << "/dev/serial/by-id/usb-X"
+                                    << "/run/lock/LCK..serial_by-id_usb-X";
     }
     void lockFileNames() {
         QFETCH(QString, device);
@@ -121,7 +124,8 @@ private slots:
         // The pid of a process that has been reaped; one that no process can have otherwise.
         lock.write(QByteArray::number(pid > 0 ? pid : 0x3fffffff) + "\ngear-monitor\nhost\n");
         lock.close();
-        const PortRefusal r = examinePortRefusal(pty.devicePath(), "Permission error while locking");
+        const PortRefusal r =
+            examinePortRefusal(pty.devicePath(), "Permission error while locking");
         lock.remove();
         QCOMPARE(r.cause, Cause::StaleLock);
     }

@@ -4,6 +4,7 @@
 #include "settings/FileErrors.h"
 #include "settings/SettingsFile.h"
 
+#include <QFileInfo>
 #include <QtTest>
 
 #include <sys/socket.h>
@@ -118,7 +119,7 @@ private slots:
         QTest::newRow("link to the null device") << "/dev/null" << FileError::SpecialNotFile;
         QTest::newRow("socket") << "socket" << FileError::SpecialNotFile;
         QTest::newRow("folder") << "folder" << FileError::FolderNotFile;
-        QTest::newRow("link to a folder") << "/tmp" << FileError::FolderNotFile;
+        QTest::newRow("link to a folder") << "link to folder" << FileError::FolderNotFile;
         QTest::newRow("link to a regular file") << "link to file" << 0;
         QTest::newRow("dangling link") << "dangling" << FileError::FileNotFound;
     }
@@ -138,6 +139,9 @@ private slots:
             QVERIFY(socket >= 0);
         } else if (kind == "folder") {
             QVERIFY(QDir().mkpath(path()));
+        } else if (kind == "link to folder") {
+            QVERIFY(QDir().mkpath(elsewhere + "-folder"));
+            QVERIFY(QFile::link(elsewhere + "-folder", path()));
         } else if (kind == "link to file") {
             QCOMPARE(writeSettingsFile(elsewhere, "<LG_PORT_NAME>Com5</LG_PORT_NAME>"), 0);
             QVERIFY(QFile::link(elsewhere, path()));
@@ -150,8 +154,11 @@ private slots:
         const int got = readSettingsFile(path(), s);
         if (socket >= 0)
             ::close(socket);
-        QDir(path()).removeRecursively();
-        QFile::remove(path());
+        // Remove the link itself: following it would empty the folder it leads to.
+        if (QFileInfo(path()).isSymLink() || !QFileInfo(path()).isDir())
+            QFile::remove(path());
+        else
+            QDir(path()).removeRecursively();
         QCOMPARE(got, failure);
         QCOMPARE(s.Name, failure ? QString() : QStringLiteral("Com5"));
     }

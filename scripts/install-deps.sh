@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the monitor needs to build, run and test, if any are missing.
-# With --package also those that build and check the Debian package.
+# With --package also those that build and check the Debian package; with --checks also those
+# of the fuzzing build.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,12 @@ if [ "${1:-}" = "--package" ]; then
         lintian desktop-file-utils appstream
         file man-db       # the package check's look at icons and manual pages
     )
+fi
+
+# The fuzz targets build with clang and its sanitizer runtimes; the sanitizer suite builds with
+# g++, whose runtimes come with it.
+if [ "${1:-}" = "--checks" ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
 fi
 
 missing=()

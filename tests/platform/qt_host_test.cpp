@@ -43,7 +43,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("markup in a link target")
             << "LG PORT ERROR : <b><font size=7 color=red>BIG</font></b>";
-        QTest::newRow("an image from disk") << "Parameter File Name = /tmp/<img src=/some/file.png>";
+        QTest::newRow("an image from disk")
+            << "Parameter File Name = /tmp/<img src=/some/file.png>";
         QTest::newRow("an entity") << "a &lt; b & c";
         QTest::newRow("plain text") << "Disk full\r\nParameter File Name = /x/y.XML\r\n";
     }

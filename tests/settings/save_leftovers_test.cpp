@@ -13,8 +13,8 @@
 namespace {
 
 const QString kName = QString::fromLatin1(kSettingsFileName);
-const QByteArray kWhole = formatSettingsFile({}, QStringLiteral("Version"),
-                                             QDateTime(QDate(2024, 5, 1), QTime(9, 0)), QLocale::c());
+const QByteArray kWhole = formatSettingsFile(
+    {}, QStringLiteral("Version"), QDateTime(QDate(2024, 5, 1), QTime(9, 0)), QLocale::c());
 
 enum class Kind { File, Link, Folder };
 
@@ -58,8 +58,8 @@ private slots:
         QTest::newRow("a user's .BEFORE") << kName + ".BEFORE" << Kind::File << kWhole << false;
         QTest::newRow("five letters") << kName + ".aBcDe" << Kind::File << kWhole << false;
         QTest::newRow("seven letters") << kName + ".aBcDeFg" << Kind::File << kWhole << false;
-        QTest::newRow("other content") << kName + ".aBcDeF" << Kind::File << QByteArray("notes")
-                                       << false;
+        QTest::newRow("other content")
+            << kName + ".aBcDeF" << Kind::File << QByteArray("notes") << false;
         QTest::newRow("other name") << "other.XML.aBcDeF" << Kind::File << kWhole << false;
         QTest::newRow("name in other case")
             << kName.toLower() + ".aBcDeF" << Kind::File << kWhole << false;

@@ -9,6 +9,8 @@ CCACHE := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # Stop at the first finding, with a stack; leaks count as findings.
 ASAN_CHECKS := halt_on_error=1:abort_on_error=1:detect_leaks=1
 SANITIZER_ENV := ASAN_OPTIONS=$(ASAN_CHECKS) UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Extra CMake settings, e.g. CMAKE_ARGS=-DGEAR_WERROR=ON (as CI builds).
+CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench screenshot clean format package package-check \
 	release soak faults check-deps test-sanitize fuzz-build fuzz fuzz-smoke
@@ -19,7 +21,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD_DIR)

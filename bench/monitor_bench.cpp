@@ -1,9 +1,7 @@
 // How much of the GUI thread the monitor's steady work takes: decoding received lines and the
 // tick's full repaint or link-failed display. Run with `make bench`; not part of the tests.
-#include "FakeHost.h"
-#include "FakeSerial.h"
+#include "MonitorFixture.h"
 #include "link/StatusDecoder.h"
-#include "ui/Form1.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -11,15 +9,8 @@
 namespace {
 
 // A shown window whose tick the benchmark drives, past its start-up stages.
-struct BenchWindow {
-    FakeHost host;
-    Form1 window{host};
-    BenchWindow()
-    {
-        window.timer()->stop();
-        window.show();
-        window.state().TickCount = 1000;
-    }
+struct BenchWindow : MonitorFixture {
+    BenchWindow() { state().TickCount = 1000; }
 };
 
 } // namespace
@@ -41,8 +32,8 @@ private slots:
     void liveTick() {
         BenchWindow b;
         QBENCHMARK {
-            b.window.state().LinkSilenceCount = 0;
-            b.window.Timer1_Timer();
+            b.window().state().LinkSilenceCount = 0;
+            b.window().Timer1_Timer();
             QCoreApplication::processEvents(); // the repaint the writes cause
         }
     }
@@ -50,14 +41,14 @@ private slots:
     void failedTick() {
         BenchWindow b;
         QBENCHMARK {
-            b.window.Timer1_Timer();
+            b.window().Timer1_Timer();
             QCoreApplication::processEvents();
         }
     }
 
     void receivedLineThroughTheWindow() {
         BenchWindow b;
-        FakeSerial *serial = b.host.lastSerial;
+        FakeSerial *serial = &b.serial();
         QBENCHMARK {
             serial->deliver(QStringLiteral("I:10110011 01001101 01\r"));
         }

@@ -10,8 +10,8 @@
 #
 # Usage: scripts/run.sh [BUILD_DIR]
 set -euo pipefail
-# shellcheck source=scripts/settings-file.sh
-source "$(dirname "$0")/settings-file.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$(dirname "$0")/gear-facts.sh"
 # shellcheck source=scripts/processes.sh
 source "$(dirname "$0")/processes.sh"
 
@@ -20,10 +20,10 @@ build=${1:-build}
 build=$(cd "$build" && pwd)
 monitor=$build/gear-monitor
 sim=$build/sim/gear-sim
-settings=$build/VovazuzoVevoZavovav.XML
+use_gear_facts "$build" || exit 1
+settings=$build/$gear_settings_file
 screenshot=$build/run-screenshot.png
 headless_seconds=8 # the port opens at about 5 s; the panel is live a tick or two later
-readonly caption="  Quorvel's Landing Gear Controller Monitor"
 
 sim_pid='' monitor_pid='' xvfb_pid='' link='' pty='' scratch=''
 
@@ -90,7 +90,7 @@ start_private_display() {
 # What a person would see: the screen where the window stands, a message box over it included.
 save_screenshot() {
     local window WIDTH HEIGHT X Y commok
-    window=$(xdotool search --onlyvisible --name "^$caption\$" | head -1 || true)
+    window=$(xdotool search --onlyvisible --name "^$gear_caption\$" | head -1 || true)
     [ -n "$window" ] || { echo "run: the monitor's window is not shown" >&2; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT|X|Y)=[0-9]+$')"
     import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$screenshot"

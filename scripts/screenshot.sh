@@ -4,10 +4,13 @@
 set -euo pipefail
 # shellcheck source=scripts/processes.sh
 source "$(dirname "$0")/processes.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$(dirname "$0")/gear-facts.sh"
 build=${1:-build}
 out=${2:-docs/window.png}
 wait_seconds=${3:-2}
 folder=${4:-}
+use_gear_facts "$build" || exit 1
 
 work=$(mktemp -d)
 monitor_pid='' xvfb_pid=''
@@ -19,7 +22,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 program="$build/gear-monitor"
 if [ -n "$folder" ]; then
     cp "$build/gear-monitor" "$folder/"
-    [ -f "$build/DE_Rodidudedu.ico" ] && cp "$build/DE_Rodidudedu.ico" "$folder/"
+    [ -f "$build/$gear_icon_file" ] && cp "$build/$gear_icon_file" "$folder/"
     program="$folder/gear-monitor"
 fi
 "$program" >/dev/null 2>&1 &
@@ -27,7 +30,7 @@ fi
 monitor_pid=$!
 wid=
 for _ in $(seq 100); do
-    wid=$(xdotool search --name "^  Quorvel.s Landing Gear Controller Monitor$" 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --name "^$gear_caption\$" 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && break
     sleep 0.1
 done

@@ -19,12 +19,13 @@
 # Usage: scripts/soak.sh BUILD_DIR   (make soak builds the Release programs into build-release)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=scripts/settings-file.sh
-source "$here/settings-file.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$here/gear-facts.sh"
 # shellcheck source=scripts/processes.sh
 source "$here/processes.sh"
 
 build=$(cd "${1:?usage: soak.sh BUILD_DIR}" && pwd)
+use_gear_facts "$build" || exit 1
 seconds=${SOAK_SECONDS:-600}
 sample_seconds=${SOAK_SAMPLE_SECONDS:-5}
 warmup_seconds=${SOAK_WARMUP_SECONDS:-30}
@@ -65,7 +66,7 @@ start_programs() {
     mkdir -p "$program" "$work/xdg"
     chmod 700 "$work/xdg"
     cp "$build/gear-monitor" "$program/"
-    write_settings_file "$program/VovazuzoVevoZavovav.XML" "Com$port"
+    write_settings_file "$program/$gear_settings_file" "Com$port"
     "$build/sim/gear-sim" --link-dir "$program" --port "$port" --fast --baud "$fastest_baud" \
         >"$work/sim.out" 2>"$work/sim.log" &
     sim_pid=$!

@@ -39,10 +39,6 @@ bool stopRequested() {
     return stopFlag.load();
 }
 
-void requestStop() {
-    stopFlag.store(true);
-}
-
 const sigset_t *waitSignalMask() {
     return installed ? &unblockedMask : nullptr;
 }

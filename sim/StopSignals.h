@@ -9,7 +9,6 @@ namespace gearsim {
 // stopRequested() and starting to wait, and the wait ends at once when one arrives.
 void installStopSignals();
 bool stopRequested();
-void requestStop();
 
 // The mask to wait with; null when the signals were never installed (tests), which keeps the
 // caller's mask.

@@ -1,7 +1,7 @@
 // gear-sim: plays the landing-gear controller on a serial line for bench tests, demonstrations
 // and end-to-end tests of the monitor.
 
-#include "PortLink.h"
+#include "OwnedPortLink.h"
 #include "ProgramVersion.h"
 #include "SerialLine.h"
 #include "SimOptions.h"
@@ -78,9 +78,10 @@ int main(int argc, char *argv[]) {
     }
     announce(*opened.line, options);
 
-    std::unique_ptr<PortLink> link;
+    std::unique_ptr<OwnedPortLink> link;
     if (!options.linkDir.empty()) {
-        PortLink::Made made = PortLink::create(options.linkDir, options.port, opened.line->path());
+        OwnedPortLink::Made made =
+            OwnedPortLink::create(options.linkDir, options.port, opened.line->path());
         if (!made.link) {
             std::cerr << "gear-sim: " << made.error << std::endl;
             return Failed;

@@ -2,14 +2,12 @@
 # Sourced by the fault scripts: the programs, a private X server, a program folder per run, the
 # monitor's window and its menu bar, and what /proc tells about a process.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/settings-file.sh
-source "$here/../settings-file.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$here/../gear-facts.sh"
 # shellcheck source=scripts/processes.sh
 source "$here/../processes.sh"
 
-readonly caption="  Quorvel's Landing Gear Controller Monitor"
 readonly box_title="Landing Gear Controller Monitor"
-readonly settings_name=VovazuzoVevoZavovav.XML
 # Menu bar commands, in window pixels (the bar is the top 18 pixels of the frameless window).
 declare -A bar_item=([RESET]="104 8" [SAVE]="197 8")
 
@@ -39,6 +37,9 @@ fault_setup() {
     fault_name=$1
     local build
     build=$(cd "${2:?usage: $0 BUILD_DIR}" && pwd)
+    use_gear_facts "$build" || exit 1
+    caption=$gear_caption
+    settings_name=$gear_settings_file
     monitor_bin=$build/gear-monitor
     sim_bin=$build/sim/gear-sim
     feed_bin=$build/tests/pty-feed

@@ -14,12 +14,12 @@ struct Indicator {
     ControlId control;
     Source source;
     int bit;
-    VbColour on;
-    VbColour off;
+    BgrColour on;
+    BgrColour off;
 };
 
-constexpr VbColour kGreenOn = Colour::BrightGreen;
-constexpr VbColour kGreenOff = Colour::DarkGreen;
+constexpr BgrColour kGreenOn = Colour::BrightGreen;
+constexpr BgrColour kGreenOff = Colour::DarkGreen;
 
 // clang-format off
 constexpr Indicator kIndicators[] = {
@@ -81,23 +81,42 @@ void addY4Label(PropertyWrites &w, bool strutValve) {
                                    : QStringLiteral("Y4 - YELLOW = Speed Brake being Retracted")));
 }
 
-// With Y4 on the strut valve the struts row is shown; with Y4 on the speed brake X106 is the LOW
-// interlock, whose row the interlock frame uncovers by growing 420 twips upward. The frame's bottom
-// edge stays at 6915 twips either way.
+// Where the gear indicator's Y4 row and the interlock frame stand, in twips. With Y4 on the strut
+// valve the struts row is shown; with Y4 on the speed brake X106 is the LOW interlock, whose row
+// the interlock frame uncovers by growing upward. The frame's bottom edge stays put either way.
+struct Y4Layout {
+    int line1Y;
+    int y4RowTop;
+    int interlockFrameHeight;
+};
+constexpr int kInterlockFrameBottom = 6915;
+constexpr Y4Layout kStrutValveLayout{3660, 4140, 1275};
+constexpr Y4Layout kSpeedBrakeLayout{3780, 4020, 1695};
+
 PropertyWrites y4Arrangement(bool strutValve) {
+    const Y4Layout &at = strutValve ? kStrutValveLayout : kSpeedBrakeLayout;
     PropertyWrites w;
     addY4Label(w, strutValve);
-    w.push_back(lineY(C::Line1, strutValve ? 3660 : 3780));
-    w.push_back(top(C::Y4_Output_Label, strutValve ? 4140 : 4020));
-    w.push_back(top(C::Y4_Output, strutValve ? 4140 : 4020));
+    w.push_back(lineY(C::Line1, at.line1Y));
+    w.push_back(top(C::Y4_Output_Label, at.y4RowTop));
+    w.push_back(top(C::Y4_Output, at.y4RowTop));
     w.push_back(visible(C::StrutsCompressed, strutValve));
     w.push_back(visible(C::StrutsCompressedLabel, strutValve));
     w.push_back(visible(C::Interlock_LOW, !strutValve));
     w.push_back(visible(C::Interlock_LOWLabel, !strutValve));
-    w.push_back(height(C::Frame9, strutValve ? 1275 : 1695));
-    w.push_back(top(C::Frame9, strutValve ? 5640 : 5220));
+    w.push_back(height(C::Frame9, at.interlockFrameHeight));
+    w.push_back(top(C::Frame9, kInterlockFrameBottom - at.interlockFrameHeight));
     return w;
 }
+
+// The pressure switch rows of the gear indicator, in twips: higher up with the direction and
+// power pumps, whose boxes take more room.
+struct PressureRows {
+    int upTop;
+    int downTop;
+};
+constexpr PressureRows kDirectionAndPowerRows{1080, 3120};
+constexpr PressureRows kUpAndDownRows{1260, 3240};
 
 void append(PropertyWrites &to, const PropertyWrites &from) {
     to.insert(to.end(), from.begin(), from.end());
@@ -107,6 +126,7 @@ void append(PropertyWrites &to, const PropertyWrites &from) {
 
 PropertyWrites pumpArrangement(bool directionAndPower) {
     const bool dp = directionAndPower;
+    const PressureRows &rows = dp ? kDirectionAndPowerRows : kUpAndDownRows;
     return {
         visible(C::Y1_DIRECTION_PUMP_LABEL, dp),
         visible(C::Y1_DIRECTION_PUMP_CONTROL, dp),
@@ -119,10 +139,10 @@ PropertyWrites pumpArrangement(bool directionAndPower) {
         visible(C::Y1_DOWN_PUMP_LABEL, !dp),
         visible(C::Y1_DOWN_PUMP_CONTROL, !dp),
         visible(C::Line2, !dp),
-        top(C::Hydraulic_Up_Pressure_Switch, dp ? 1080 : 1260),
-        top(C::Hydraulic_Up_Pressure_Label, dp ? 1080 : 1260),
-        top(C::Hydraulic_Down_Pressure_Switch, dp ? 3120 : 3240),
-        top(C::Hydraulic_Down_Pressure_Label, dp ? 3120 : 3240),
+        top(C::Hydraulic_Up_Pressure_Switch, rows.upTop),
+        top(C::Hydraulic_Up_Pressure_Label, rows.upTop),
+        top(C::Hydraulic_Down_Pressure_Switch, rows.downTop),
+        top(C::Hydraulic_Down_Pressure_Label, rows.downTop),
     };
 }
 
@@ -135,7 +155,7 @@ PropertyWrites repaintPanelWrites(const MonitorState &state) {
     const bool switchOff = !state.InputBits[6] && !state.InputBits[7];
     w.push_back(background(C::Gear_Switch_Off, switchOff ? kGreenOn : kGreenOff));
 
-    const ConfigFlagSet &f = state.ConfigFlags;
+    const ConfigFlags &f = state.ConfigFlags;
     addPair(w, kPairs[0], f.C0);
     addPair(w, kPairs[1], f.C1);
     append(w, pumpArrangement(f.C1));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/Colours.h"
-#include "ui/ControlId.h"
+#include "display/ControlId.h"
 
 #include <QString>
 
@@ -9,7 +9,7 @@
 
 // One property of one control, as the display logic decides it and the window applies it.
 enum class Property {
-    Background, // number: a VbColour
+    Background, // number: a BgrColour
     Visible,    // number: 0 hidden, 1 shown
     Top,        // number: twips within the parent
     Height,     // number: twips
@@ -29,8 +29,8 @@ struct PropertyWrite {
 
 using PropertyWrites = std::vector<PropertyWrite>;
 
-inline PropertyWrite background(ControlId c, VbColour colour) {
-    return {c, Property::Background, qint64(colour), {}};
+inline PropertyWrite background(ControlId c, BgrColour colour) {
+    return {c, Property::Background, qint64(Colour::value(colour)), {}};
 }
 inline PropertyWrite visible(ControlId c, bool shown) {
     return {c, Property::Visible, shown, {}};

@@ -1,23 +1,14 @@
 #pragma once
 
+#include "link/PortSettings.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
 
-// The six port settings as the menus and the settings file hold them: plain texts, compared whole
-// and case-sensitively wherever they are read.
-struct PortSettingsRecord {
-    QString Name;
-    QString Speed;
-    QString Parity;
-    QString DataLength;
-    QString FlowControl;
-    QString StopBits;
-};
-
 // The controller's five firmware configuration relays.
-struct ConfigFlagSet {
+struct ConfigFlags {
     bool C0 = false;
     bool C1 = false;
     bool C73 = false;
@@ -35,7 +26,7 @@ struct MonitorState {
     QString LastLine;
     std::array<bool, kStatusBitCount> InputBits{};
     std::array<bool, kStatusBitCount> OutputBits{};
-    ConfigFlagSet ConfigFlags;
+    ::ConfigFlags ConfigFlags;
     // Ticks without a received line, less received lines; 10 declares the link failed.
     int16_t LinkSilenceCount = kLinkFailedCount;
     int16_t TickCount = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/MonitorState.h"
+#include "link/PortSettings.h"
 
 #include <QString>
 

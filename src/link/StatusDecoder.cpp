@@ -21,7 +21,7 @@ void readFlags(const QString &line, int firstPosition, std::array<bool, N> &bits
         bits[firstIndex + i] = flagAt(line, firstPosition + i);
 }
 
-void decodeConfiguration(const QString &line, ConfigFlagSet &flags) {
+void decodeConfiguration(const QString &line, ConfigFlags &flags) {
     flags.C0 = flagAt(line, 3);
     flags.C1 = flagAt(line, 4);
     flags.C73 = flagAt(line, 5);
@@ -59,20 +59,46 @@ QString formatCycleCount(const QString &text, const QLocale &locale) {
     return ok ? locale.toString(value) : text;
 }
 
+RecordKind recordKind(const QString &line) {
+    if (line.size() < 2 || line.at(1) != QLatin1Char(':'))
+        return RecordKind::Other;
+    switch (line.at(0).unicode()) {
+    case 'V':
+        return RecordKind::Version;
+    case 'C':
+        return RecordKind::CycleCount;
+    case 'F':
+        return RecordKind::Configuration;
+    case 'O':
+        return RecordKind::Outputs;
+    case 'I':
+        return RecordKind::Inputs;
+    default:
+        return RecordKind::Other;
+    }
+}
+
 LabelUpdate decodeStatusLine(const QString &line, MonitorState &state, const QLocale &locale) {
     LabelUpdate update;
-    const QString prefix = line.left(2);
-    const QString rest = line.mid(2);
-    if (prefix == QLatin1String("V:"))
-        update.firmwareVersion = rest;
-    else if (prefix == QLatin1String("C:"))
-        update.cycleCount = formatCycleCount(rest, locale);
-    else if (prefix == QLatin1String("F:"))
+    switch (recordKind(line)) {
+    case RecordKind::Version:
+        update.firmwareVersion = line.mid(2);
+        break;
+    case RecordKind::CycleCount:
+        update.cycleCount = formatCycleCount(line.mid(2), locale);
+        break;
+    case RecordKind::Configuration:
         decodeConfiguration(line, state.ConfigFlags);
-    else if (prefix == QLatin1String("O:"))
+        break;
+    case RecordKind::Outputs:
         readFlags(line, 3, state.OutputBits, 0, kOutputCount);
-    else if (prefix == QLatin1String("I:"))
+        break;
+    case RecordKind::Inputs:
         decodeInputs(line, state.InputBits);
+        break;
+    case RecordKind::Other:
+        break;
+    }
     lowerSilenceCount(state);
     return update;
 }

@@ -14,6 +14,11 @@ struct LabelUpdate {
     std::optional<QString> cycleCount;
 };
 
+// The kinds of line the controller sends, by their two-character prefix; Other is any line
+// that decodes to nothing.
+enum class RecordKind { Version, CycleCount, Configuration, Outputs, Inputs, Other };
+RecordKind recordKind(const QString &line);
+
 // A delivery becomes one line: every LF and CR is removed, wherever it stands.
 QString cleanDelivery(const QVariant &data);
 

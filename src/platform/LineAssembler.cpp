@@ -1,4 +1,4 @@
-#include "LineAssembler.h"
+#include "platform/LineAssembler.h"
 
 QString LineAssembler::takePartial() {
     const QString text = QString::fromLatin1(partial_);
@@ -22,6 +22,7 @@ QStringList LineAssembler::feed(QByteArrayView bytes) {
             // The run outgrows the limit before a terminator comes: hand out what is held.
             partial_.append(bytes.first(room));
             out << takePartial();
+            ++cutRuns_;
             bytes = bytes.sliced(room);
         }
     }

@@ -15,17 +15,19 @@ public:
     explicit LineAssembler(char terminator = '\r') : terminator_(terminator) {}
 
     void setTerminator(char terminator) { terminator_ = terminator; }
-    char terminator() const { return terminator_; }
 
     // The lines (and over-long runs) that these bytes complete, in arrival order.
     QStringList feed(QByteArrayView bytes);
     // Forgets a partly received line, e.g. when the port closes.
     void reset() { partial_.clear(); }
     qsizetype heldBytes() const { return partial_.size(); }
+    // How many over-long runs have been cut so far.
+    qsizetype cutRuns() const { return cutRuns_; }
 
 private:
     QString takePartial();
 
     char terminator_;
     QByteArray partial_;
+    qsizetype cutRuns_ = 0;
 };

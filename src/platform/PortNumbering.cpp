@@ -1,4 +1,4 @@
-#include "PortNumbering.h"
+#include "platform/PortNumbering.h"
 
 #include "TerminalDevices.h"
 

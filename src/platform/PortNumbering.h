@@ -8,9 +8,8 @@
 
 // How the monitor numbers serial ports on Linux.
 //
-// A symbolic link named comN (N decimal, no leading zero) in the program's folder is port N, the
-// way the Windows-compatibility layer's dosdevices folder names ports. That is how a user gives a
-// USB adapter a stable number (link it to its /dev/serial/by-id/... path) or offers a virtual port,
+// A symbolic link named comN (N decimal, no leading zero) in the program's folder is port N.
+// That is how a user gives a USB adapter a stable number (link it to its /dev/serial/by-id/... path) or offers a virtual port,
 // which the system's port list never shows. The ports the system lists are then numbered 1, 2, ...
 // in the order ttyS*, ttyUSB*, ttyACM*, the rest, each group in natural order, skipping numbers
 // that links hold. A link holds its number even while it leads nowhere, so an adapter that is

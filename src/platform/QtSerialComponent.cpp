@@ -1,6 +1,8 @@
-#include "QtSerialComponent.h"
+#include "platform/QtSerialComponent.h"
 
-#include "PortRefusal.h"
+#include "platform/Logging.h"
+
+#include "platform/PortRefusal.h"
 
 #include <QDir>
 #include <QPointer>
@@ -111,14 +113,19 @@ SerialResult QtSerialComponent::openPort() {
     lines_.reset();
     waiting_.clear();
     port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadOnly))
+    if (!port_.open(QIODevice::ReadOnly)) {
+        qCInfo(gearLink) << "could not open" << device << "as Com" << portNumber_ << ":"
+                         << port_.errorString();
         return refusal(device);
+    }
     // The device may have changed since the port list was made, or the system may not have said
     // which devices are terminals: only a terminal stays open.
     if (!isTerminal(port_.handle())) {
         port_.close();
         return notASerialDevice(device);
     }
+    qCInfo(gearLink) << "opened" << device << "as Com" << portNumber_ << "at" << port_.baudRate()
+                     << "baud";
     // A port without modem lines (a pseudo-terminal) has no DTR to raise; it still receives.
     if (holdDtr_)
         port_.setDataTerminalReady(true);
@@ -127,6 +134,8 @@ SerialResult QtSerialComponent::openPort() {
 
 // A line half received before the port closed belongs to no line received after it reopens.
 void QtSerialComponent::closePort() {
+    if (port_.isOpen())
+        qCInfo(gearLink) << "closed" << port_.portName();
     port_.close();
     lines_.reset();
     waiting_.clear();
@@ -226,7 +235,11 @@ SerialResult QtSerialComponent::setLineTerminator(const QString &terminator) {
 // receiver may let events run), so read on until nothing is left.
 void QtSerialComponent::readArrived() {
     while (port_.isOpen() && port_.bytesAvailable() > 0) {
+        const qsizetype cutBefore = lines_.cutRuns();
         waiting_ << lines_.feed(port_.readAll());
+        if (lines_.cutRuns() != cutBefore)
+            qCInfo(gearLink) << "a run of over" << LineAssembler::kMaxRun
+                             << "bytes without a line end was handed out in pieces";
         if (!deliverLines())
             return;
     }
@@ -258,6 +271,7 @@ void QtSerialComponent::portFailed(QSerialPort::SerialPortError error) {
     if (!port_.isOpen())
         return;
     const QString description = port_.errorString();
+    qCWarning(gearLink) << "lost" << port_.portName() << ":" << description;
     closePort();
     QMetaObject::invokeMethod(
         this, [this, description] { emit linkLost(description); }, Qt::QueuedConnection);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LineAssembler.h"
-#include "PortNumbering.h"
-#include "SerialComponent.h"
+#include "platform/LineAssembler.h"
+#include "platform/PortNumbering.h"
+#include "platform/SerialComponent.h"
 
 #include <QSerialPort>
 #include <QStringList>
@@ -29,7 +29,7 @@ public:
     SerialResult setDataBits(int16_t bits) override;
     SerialResult setFlowControl(int16_t code) override;
     SerialResult setLineTerminator(const QString &terminator) override;
-    // Kept for the callers' sake; they have no effect on this port.
+    // The open sequence hands over three further options; this port has no use for them.
     SerialResult setIntegerOption(int16_t) override { return SerialResult::success(); }
     SerialResult setFirstSwitch(bool) override { return SerialResult::success(); }
     SerialResult setSecondSwitch(bool) override { return SerialResult::success(); }

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 // The outcome of one operation on the serial component: success, or failure with a description.
-struct SerialResult {
+struct [[nodiscard]] SerialResult {
     bool ok = true;
     QString description;
 
@@ -19,8 +19,8 @@ struct SerialResult {
 // What the monitor asks of its serial port. The settings are handed over one by one while the
 // port is closed and the port is opened last; nothing is ever written to the controller.
 //
-// Codes follow the classic serial-port numbering: parity 0..4 = none, odd, even, mark, space;
-// stop bits 0..2 = one, one and a half, two; flow control 0 none, 1 RTS/CTS, 2 DSR/DTR, 4 Xon/Xoff.
+// The codes the port settings turn into: parity 0..4 = none, odd, even, mark, space; stop bits
+// 0..2 = one, one and a half, two; flow control 0 none, 1 RTS/CTS, 2 DSR/DTR, 4 Xon/Xoff.
 class SerialComponent : public QObject {
     Q_OBJECT
 public:

@@ -1,4 +1,4 @@
-#include "TerminalDevices.h"
+#include "platform/TerminalDevices.h"
 
 #include <QFile>
 

@@ -4,10 +4,11 @@
 
 #include <optional>
 
-// Failure numbers the settings file reports to the user. They follow the classic run-time error
-// numbering of file operations, which users and support notes already know.
+// Failure numbers the settings file reports to the user. Each number stands for one cause and
+// keeps its meaning from release to release, so a number quoted from a message still says what
+// went wrong.
 namespace FileError {
-inline constexpr int Overflow = 6; // a position beyond the 16-bit range while scanning a line
+inline constexpr int Overflow = 6; // an element beyond position 32,767 of its line
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIo = 57;
 inline constexpr int DiskFull = 61;
@@ -15,7 +16,7 @@ inline constexpr int TooManyFiles = 67;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
-// Failures of this program's own, outside the classic numbering, each with a text of its own.
+// Failures found by this program's own checks rather than by the system, each with its own text.
 inline constexpr int SettingTooLong = 901; // the file would not read back: the writer refuses
 inline constexpr int LineTooLong = 902;    // a line longer than the reader holds
 inline constexpr int FolderNotFile = 903;  // a folder stands at the file's name

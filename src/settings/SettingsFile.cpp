@@ -5,26 +5,10 @@
 #include <QDir>
 #include <QStringList>
 
-#include <array>
-
 namespace {
 
-struct ElementField {
-    QLatin1String tag;
-    QString PortSettingsRecord::*field;
-};
-
-// The six elements in the order they are written.
-const std::array<ElementField, 6> kElements{{
-    {QLatin1String("LG_PORT_NAME"), &PortSettingsRecord::Name},
-    {QLatin1String("LG_PORT_SPEED"), &PortSettingsRecord::Speed},
-    {QLatin1String("LG_PORT_PARITY"), &PortSettingsRecord::Parity},
-    {QLatin1String("LG_PORT_DATA_LENGTH"), &PortSettingsRecord::DataLength},
-    {QLatin1String("LG_PORT_FLOW_CONTROL"), &PortSettingsRecord::FlowControl},
-    {QLatin1String("LG_PORT_STOP_BITS"), &PortSettingsRecord::StopBits},
-}};
-
-// The format's positions were 16-bit signed counters; a line that needs more is refused.
+// Positions in a line count only to 32,767: every reader of the format refuses a line whose
+// element lies beyond, so this one does too and all of them agree on what a file holds.
 constexpr qsizetype kLastPosition = 32767;
 
 QString element(int indent, QLatin1String tag, const QString &value) {
@@ -50,8 +34,8 @@ QByteArray formatSettingsFile(const PortSettingsRecord &s, const QString &versio
         element(3, QLatin1String("LOCALTIME"), time),
         QStringLiteral("   <COMM_PORTS>"),
     };
-    for (const ElementField &e : kElements)
-        lines << element(6, e.tag, s.*e.field);
+    for (const PortSettingField &e : kPortSettingFields)
+        lines << element(6, e.element, s.*e.field);
     lines << QStringLiteral("   </COMM_PORTS>") << QStringLiteral(" </CONFIGURATION>");
 
     QByteArray bytes;
@@ -77,8 +61,8 @@ ScanResult scanSettingsLine(const QString &line) {
 }
 
 bool applySettingsElement(PortSettingsRecord &s, const QString &tag, const QString &value) {
-    for (const ElementField &e : kElements) {
-        if (tag == e.tag) {
+    for (const PortSettingField &e : kPortSettingFields) {
+        if (tag == e.element) {
             s.*e.field = value;
             return true;
         }

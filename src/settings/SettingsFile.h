@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/MonitorState.h"
+#include "link/PortSettings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,8 +22,8 @@ QString settingsFilePath(const QString &programFolder);
 QByteArray formatSettingsFile(const PortSettingsRecord &s, const QString &versionCaption,
                               const QDateTime &localTime, const QLocale &locale);
 
-// What one line of the file holds: nothing of use, one element, or a position the 16-bit
-// counters of the format cannot hold.
+// What one line of the file holds: nothing of use, one element, or a position beyond the
+// format's limit of 32,767.
 struct ScanResult {
     enum Kind { Skipped, Element, Overflow };
     Kind kind = Skipped;
@@ -44,12 +44,12 @@ bool applySettingsElement(PortSettingsRecord &s, const QString &tag, const QStri
 
 // Replaces the file at `path` with `content` as a whole: the old file stays untouched unless the
 // new one was written completely. Returns 0, or the failure number (see FileErrors.h).
-int writeSettingsFile(const QString &path, const QByteArray &content);
+[[nodiscard]] int writeSettingsFile(const QString &path, const QByteArray &content);
 
 // Writes what formatSettingsFile made, but only when every line of it would be read back: a
 // value so long that a line's positions overflow is refused with FileError::SettingTooLong before
 // anything is written, so the old file stays as it was. Otherwise as writeSettingsFile.
-int saveSettingsFile(const QString &path, const QByteArray &content);
+[[nodiscard]] int saveSettingsFile(const QString &path, const QByteArray &content);
 
 // The longest line the reader holds. A longer line fails the read (FileError::LineTooLong). It is
 // far beyond any line that can be read without overflow, so no useful file is refused by it.
@@ -59,10 +59,10 @@ inline constexpr qsizetype kMaxSettingsLineLength = 1 << 20;
 // Only a regular file is read (a link to one is followed); a folder, pipe or device in its place
 // fails the read without waiting on it. Returns 0, or the failure number; fields stored from
 // lines before a failure are kept.
-int readSettingsFile(const QString &path, PortSettingsRecord &s);
+[[nodiscard]] int readSettingsFile(const QString &path, PortSettingsRecord &s);
 
 // Reads the lines of `bytes` into `s` exactly as readSettingsFile reads a file's content.
-int readSettingsBytes(const QByteArray &bytes, PortSettingsRecord &s);
+[[nodiscard]] int readSettingsBytes(const QByteArray &bytes, PortSettingsRecord &s);
 
 // The text shown for a failure number: the table's text, or "Error Number at Load/Save Files"
 // directly followed by the number.

@@ -3,6 +3,8 @@
 #include "settings/FileErrors.h"
 #include "settings/SettingsFile.h"
 
+#include "platform/Logging.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -117,6 +119,7 @@ int writeSettingsFile(const QString &path, const QByteArray &content) {
     errno = 0;
     if (!file.commit())
         return failureNumber(errno, path);
+    qCInfo(gearSettings) << "wrote" << path;
     return 0;
 }
 
@@ -164,5 +167,8 @@ int readSettingsFile(const QString &path, PortSettingsRecord &s) {
         if (const int failure = reader.feed(buffer, size))
             return failure;
     }
-    return reader.finish();
+    const int failure = reader.finish();
+    if (failure == 0)
+        qCInfo(gearSettings) << "read" << path;
+    return failure;
 }

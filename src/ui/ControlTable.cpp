@@ -10,7 +10,7 @@ using C = ControlId;
 using K = ControlKind;
 using L = Look;
 namespace Col = Colour;
-constexpr VbColour Dflt = Colour::PlatformDefault;
+constexpr BgrColour Dflt = Colour::PlatformDefault;
 
 // Tooltips shared by a caption box and its indicator.
 constexpr char kTipEmerRetract[] =

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/Colours.h"
-#include "ui/ControlId.h"
+#include "display/ControlId.h"
 
 #include <vector>
 
@@ -36,7 +36,7 @@ struct ControlDef {
     Look look;
     const char *caption;
     int left, top, width, height;
-    VbColour background;
+    BgrColour background;
     const char *toolTip;
     bool visible = true;
 };

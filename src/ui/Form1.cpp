@@ -26,15 +26,16 @@
 
 namespace {
 
-const QString kCaption = QStringLiteral("  Quorvel's Landing Gear Controller Monitor");
-const QString kIconFileName = QStringLiteral("DE_Rodidudedu.ico");
 constexpr int kTickMilliseconds = 500;
 
 } // namespace
 
-Form1::Form1(Host &host, QWidget *parent) : QMainWindow(parent), host_(host) {
+Form1::Form1(Host &host, QWidget *parent)
+    : QMainWindow(parent), host_(host),
+      hold_([this] { Timer1_Timer(); },
+            [this] { QTimer::singleShot(0, this, &Form1::Timer1_Timer); }) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kCaption);
+    setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(builtInAppIcon());
     buildWindow();
     connectMenus();
@@ -83,7 +84,7 @@ void Form1::Form_Load() {
     }
 
     // A missing or unreadable icon file keeps the built-in icon.
-    const QIcon icon(host_.programFolder() + QDir::separator() + kIconFileName);
+    const QIcon icon(host_.programFolder() + QDir::separator() + QLatin1String(kIconFileName));
     if (!icon.availableSizes().isEmpty())
         setWindowIcon(icon);
 
@@ -102,7 +103,7 @@ void Form1::closeEvent(QCloseEvent *event) {
 // Every step is carried out whatever the one before it met.
 void Form1::Form_QueryUnload() {
     if (MSPort1 && MSPort1->isOpen())
-        MSPort1->setOpen(false);
+        (void)MSPort1->setOpen(false);
     host_.processEvents();
     host_.processEvents();
     // The settings file is never left open, so there is no file to close here.
@@ -110,7 +111,7 @@ void Form1::Form_QueryUnload() {
     host_.processEvents();
     // A tick let in above may have reopened the port: the program ends with it closed.
     if (MSPort1 && MSPort1->isOpen())
-        MSPort1->setOpen(false);
+        (void)MSPort1->setOpen(false);
     if (MSPort1)
         MSPort1->disconnect(this);
     QCoreApplication::quit();
@@ -136,7 +137,7 @@ QPushButton *Form1::freezeButton() const {
     return static_cast<QPushButton *>(controls_[int(ControlId::FreezeButton)]);
 }
 
-void Form1::setBackground(ControlId id, unsigned colour) {
+void Form1::setBackground(ControlId id, BgrColour colour) {
     QWidget *w = controls_[int(id)];
     QPalette palette = w->palette();
     palette.setColor(QPalette::Window, toQColor(colour));
@@ -148,7 +149,7 @@ void Form1::apply(const PropertyWrite &write) {
     const int twips = int(write.number);
     switch (write.property) {
     case Property::Background:
-        setBackground(write.control, unsigned(write.number));
+        setBackground(write.control, BgrColour(write.number));
         break;
     case Property::Visible:
         w->setVisible(write.number != 0);
@@ -172,31 +173,13 @@ void Form1::apply(const PropertyWrite &write) {
 }
 
 void Form1::showMessage(const QString &text) {
-    ++messageBoxesOpen_;
+    hold_.boxOpened();
     host_.showMessage(text);
-    --messageBoxesOpen_;
-    if (messageBoxesOpen_ == 0)
-        releaseHeldEvents();
-}
-
-// Lines received (and a link lost) while a box was up are handled in order, none lost; a tick
-// that fell due runs once, after them.
-void Form1::releaseHeldEvents() {
-    while (!heldEvents_.isEmpty())
-        heldEvents_.takeFirst()();
-    if (!tickHeld_)
-        return;
-    tickHeld_ = false;
-    if (inTick_)
-        QTimer::singleShot(0, this, &Form1::Timer1_Timer);
-    else
-        Timer1_Timer();
+    hold_.boxClosed();
 }
 
 void Form1::declareLinkFailed() {
-    if (messageBoxesOpen_ > 0) {
-        heldEvents_.append([this] { declareLinkFailed(); });
+    if (hold_.holdEvent([this] { declareLinkFailed(); }))
         return;
-    }
     state_.LinkSilenceCount = kLinkFailedCount;
 }

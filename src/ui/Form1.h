@@ -1,15 +1,16 @@
 #pragma once
 
+#include "display/Colours.h"
+#include "display/ControlId.h"
 #include "link/MonitorState.h"
-#include "ui/ControlId.h"
 #include "ui/MenuId.h"
+#include "ui/MessageBoxHold.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QVariant>
 
 #include <array>
-#include <functional>
 #include <memory>
 
 class Host;
@@ -30,6 +31,9 @@ struct PropertyWrite;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr char kCaption[] = "  Quorvel's Landing Gear Controller Monitor";
+    // The window icon, loaded from the program's folder when it is there.
+    static constexpr char kIconFileName[] = "DE_Rodidudedu.ico";
     static constexpr int kClientWidthTwips = 10590;
     static constexpr int kClientHeightTwips = 8460;
 
@@ -50,7 +54,6 @@ public:
     QTimer *timer() const { return Timer1; }
     MonitorState &state() { return state_; }
     SerialComponent *serialPort() const { return MSPort1.get(); }
-    double dpi() const { return dpi_; }
 
     // Load and close.
     void Form_Load();
@@ -88,9 +91,8 @@ private:
     void buildWindow();
     void connectMenus();
     void apply(const PropertyWrite &write);
-    void setBackground(ControlId id, unsigned colour);
+    void setBackground(ControlId id, BgrColour colour);
     void showMessage(const QString &text);
-    void releaseHeldEvents();
     void declareLinkFailed();
     void checkMenusFromSettings();
 
@@ -104,11 +106,6 @@ private:
     QTimer *Timer1 = nullptr;
     std::unique_ptr<SerialComponent> MSPort1;
 
-    // While a message box is up its nested event loop would deliver lines and ticks into the middle
-    // of the handler that showed it; they are held and run once the box is dismissed. A link lost
-    // meanwhile waits in line with the lines, so lines received before it cannot outweigh it.
-    int messageBoxesOpen_ = 0;
-    QList<std::function<void()>> heldEvents_;
-    bool tickHeld_ = false;
-    bool inTick_ = false;
+    // Lines, a lost link and ticks that a message box's nested event loop delivers wait here.
+    MessageBoxHold hold_;
 };

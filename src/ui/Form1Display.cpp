@@ -3,21 +3,18 @@
 
 #include "display/Colours.h"
 #include "display/IndicatorPanel.h"
-#include "display/StartupSequence.h"
-#include "display/Watchdog.h"
-#include "platform/TickLogging.h"
+#include "link/StartupSequence.h"
+#include "link/Watchdog.h"
+#include "platform/Logging.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 void Form1::Timer1_Timer() {
     logTick();
-    if (messageBoxesOpen_ > 0) {
-        tickHeld_ = true;
+    if (hold_.holdTick())
         return;
-    }
-    QScopedValueRollback<bool> inTick(inTick_, true);
+    const MessageBoxHold::TickScope running(hold_);
     RunStartupStep();
 
     const WatchdogStep step = watchdogTick(state_.LinkSilenceCount);

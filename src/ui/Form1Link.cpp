@@ -2,7 +2,7 @@
 #include "ui/Form1.h"
 
 #include "display/Colours.h"
-#include "link/PortSetup.h"
+#include "link/PortOpening.h"
 #include "link/StatusDecoder.h"
 #include "platform/Host.h"
 #include "platform/SerialComponent.h"
@@ -14,16 +14,13 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include <functional>
-
 void Form1::MSPort1_OnRead(const QVariant &data) {
     if (data.isNull())
         return;
-    if (messageBoxesOpen_ > 0) {
-        heldEvents_.append([this, data] { MSPort1_OnRead(data); });
+    const QString line = cleanDelivery(data);
+    if (hold_.holdLine(int(recordKind(line)), [this, data] { MSPort1_OnRead(data); }))
         return;
-    }
-    state_.LastLine = cleanDelivery(data);
+    state_.LastLine = line;
     DecodeStatusLine();
     // Decoding goes on while the view is frozen; only the view stands still.
     if (!state_.SerialViewFrozen)
@@ -38,58 +35,22 @@ void Form1::DecodeStatusLine() {
         setCaption(ControlId::LG_CycleCount, *update.cycleCount);
 }
 
-namespace {
-
-// Runs the steps in order and stops at the first that fails.
-SerialResult runInOrder(std::initializer_list<std::function<SerialResult()>> steps) {
-    for (const auto &step : steps) {
-        const SerialResult result = step();
-        if (!result.ok)
-            return result;
-    }
-    return SerialResult::success();
-}
-
-SerialResult closeIfOpen(SerialComponent &port) {
-    return port.isOpen() ? port.setOpen(false) : SerialResult::success();
-}
-
-} // namespace
-
 // Closes the port, hands it every setting while closed and opens it last. A name that gives no
 // port number only closes it. Any refusal falls back to no port and declares the link failed.
 void Form1::StartLGPort() {
     if (!MSPort1)
         return;
     SerialComponent &port = *MSPort1;
-    const PortSettingsRecord &s = state_.PortSettings;
-    const double portNumber = portNumberOf(s.Name);
-    SerialResult result;
-    if (portNumber > 0) {
-        // Each setting is worked out from its field just before it is handed over.
-        result = runInOrder({
-            [&] { return closeIfOpen(port); },
-            [&] { return port.setParity(parityCode(s.Parity)); },
-            [&] { return port.setStopBits(stopBitsCode(s.StopBits)); },
-            [&] { return port.setFlowControl(flowControlCode(s.FlowControl)); },
-            [&] { return port.setDataBits(dataBitsOf(s.DataLength)); },
-            [&] { return port.setFirstSwitch(false); },
-            [&] { return port.setSecondSwitch(false); },
-            [&] { return port.setSpeed(numericValue(s.Speed)); },
-            [&] { return port.setPortNumber(portNumberOf(s.Name)); },
-            [&] { return port.setLineTerminator(QStringLiteral("\r")); },
-            [&] { return port.setIntegerOption(5000); },
-            [&] { return port.setOpen(true); },
-        });
-    } else {
-        result = closeIfOpen(port);
-    }
+    const PortParameters parameters = portParameters(state_.PortSettings);
+    // A name that gives no port number only closes the port.
+    const SerialResult result =
+        parameters.portNumber > 0 ? openPort(port, parameters) : closeIfOpen(port);
     if (result.ok)
         return;
     state_.PortSettings.Name = kNoPortName;
     state_.LinkSilenceCount = kLinkFailedCount;
     // A second refusal while closing is not shown: the first one is what the user must know.
-    closeIfOpen(port);
+    (void)closeIfOpen(port);
     showMessage(QStringLiteral("LG PORT ERROR : ") + result.description);
 }
 

@@ -3,6 +3,7 @@
 
 #include "display/Colours.h"
 #include "platform/Host.h"
+#include "platform/Logging.h"
 #include "settings/FileErrors.h"
 #include "settings/SettingsFile.h"
 #include "ui/MenuTable.h"
@@ -49,6 +50,7 @@ void Form1::LoadSaveFiles() {
     state_.SaveRequested = false;
     state_.LoadRequested = false;
     host_.beep();
+    qCWarning(gearSettings) << "settings file" << path << "failed with number" << failure;
     showMessage(settingsFailureMessage(failure, path));
 }
 

@@ -19,6 +19,3 @@ enum class MenuId {
 // clang-format on
 
 inline constexpr int kMenuCount = int(MenuId::Count);
-
-// The port setting a group of menu items chooses.
-enum class SettingGroup { None, Port, Speed, Parity, FlowControl, DataLength, StopBits };

@@ -83,20 +83,3 @@ std::vector<MenuId> groupItems(SettingGroup group) {
             items.push_back(d.id);
     return items;
 }
-
-QString &settingOf(PortSettingsRecord &s, SettingGroup group) {
-    switch (group) {
-    case SettingGroup::Speed:
-        return s.Speed;
-    case SettingGroup::Parity:
-        return s.Parity;
-    case SettingGroup::FlowControl:
-        return s.FlowControl;
-    case SettingGroup::DataLength:
-        return s.DataLength;
-    case SettingGroup::StopBits:
-        return s.StopBits;
-    default:
-        return s.Name;
-    }
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/MonitorState.h"
+#include "link/PortSettings.h"
 #include "ui/MenuId.h"
 
 #include <vector>
@@ -23,9 +23,3 @@ const std::vector<MenuDef> &menuTable();
 const MenuDef &menuDef(MenuId id);
 // The choices of one group in menu order.
 std::vector<MenuId> groupItems(SettingGroup group);
-
-// The port setting that a group's items choose.
-QString &settingOf(PortSettingsRecord &settings, SettingGroup group);
-inline const QString &settingOf(const PortSettingsRecord &settings, SettingGroup group) {
-    return settingOf(const_cast<PortSettingsRecord &>(settings), group);
-}

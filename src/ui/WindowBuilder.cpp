@@ -32,7 +32,7 @@ QFont courier(double points) {
 struct LabelLook {
     bool bordered;
     QFont font;
-    VbColour text;
+    BgrColour text;
     Qt::Alignment align;
 };
 
@@ -63,7 +63,7 @@ LabelLook labelLook(Look look) {
     }
 }
 
-void setColours(QWidget *w, VbColour background, VbColour text) {
+void setColours(QWidget *w, BgrColour background, BgrColour text) {
     QPalette palette = w->palette();
     if (background != Colour::PlatformDefault) {
         palette.setColor(QPalette::Window, toQColor(background));
@@ -113,7 +113,7 @@ QRect pixelRect(const ControlDef &d, double dpi) {
 
 } // namespace
 
-QColor toQColor(unsigned colour) {
+QColor toQColor(BgrColour colour) {
     return QColor(Colour::red(colour), Colour::green(colour), Colour::blue(colour));
 }
 

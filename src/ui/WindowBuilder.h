@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/ControlId.h"
+#include "display/Colours.h"
+#include "display/ControlId.h"
 #include "ui/MenuId.h"
 
 #include <QColor>
@@ -13,7 +14,7 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-QColor toQColor(unsigned colour);
+QColor toQColor(BgrColour colour);
 
 // Creates every control of the window table inside `client` (the window's area below the menu
 // bar), each named and placed as the table says; returns them indexed by ControlId.

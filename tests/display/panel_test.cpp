@@ -1,6 +1,6 @@
 #include "display/IndicatorPanel.h"
-#include "display/StartupSequence.h"
-#include "display/Watchdog.h"
+#include "link/StartupSequence.h"
+#include "link/Watchdog.h"
 
 #include <QtTest>
 

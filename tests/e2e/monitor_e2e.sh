@@ -12,8 +12,8 @@
 #
 # Usage: monitor_e2e.sh GEAR_MONITOR GEAR_SIM X11_PROBE
 set -euo pipefail
-# shellcheck source=scripts/settings-file.sh
-source "$(dirname "$0")/../../scripts/settings-file.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$(dirname "$0")/../../scripts/gear-facts.sh"
 # shellcheck source=scripts/processes.sh
 source "$(dirname "$0")/../../scripts/processes.sh"
 
@@ -22,13 +22,11 @@ monitor_binary=$1
 sim_binary=$2
 probe=$3
 
-readonly caption="  Quorvel's Landing Gear Controller Monitor"
+use_gear_facts "$(dirname "$monitor_binary")" || exit 1
 readonly port=7
 # Five records every 100 ms (about 590 bytes a second, within 9600 baud): the first tick after
 # the port opens has enough lines to show the link live.
 readonly sim_frame_ms=100
-readonly client_width=706  # 10590 twips at 96 DPI
-readonly client_height=564 # 8460 twips
 
 # Deadlines, in milliseconds. The tick runs from the window's creation and the port opens on
 # tick 10, so the panel is live on tick 11 or 12: within 6.5 s of the start, or, when a busy
@@ -49,19 +47,14 @@ readonly YELLOW=255,255,0
 readonly GREY=128,128,128
 readonly LIGHT_GREY=224,224,224 # a frame's background, where a hidden indicator stood
 
-# Top-left corners of indicators in the client area, in pixels (twips / 15): frame position plus
-# position in the frame. Firmware Configuration frame at 464,88; Gear Indicator frame at 184,160.
-# shellcheck disable=SC2054 # each value is one "X,Y"
-declare -A corner=(
-    [LG_CommOK]=652,112
-    [C0_ON]=484,246 [C0_OFF]=584,246
-    [C1_ON]=484,296 [C1_OFF]=584,296
-    [C73_ON]=484,344 [C73_OFF]=584,344
-    [C121_ON]=484,392 [C121_OFF]=584,392
-    [C122_ON]=484,440 [C122_OFF]=584,440
-    [Y0_UP_PUMP]=372,224 [Y1_DOWN_PUMP]=372,360
-    [Y0_POWER_PUMP]=372,280 [Y1_DIRECTION_PUMP]=268,280
-)
+# The indicators read back, by their control names; the pumps by the name of their box.
+declare -A corner=()
+for name in LG_CommOK C0_ON C0_OFF C1_ON C1_OFF C73_ON C73_OFF C121_ON C121_OFF C122_ON C122_OFF; do
+    corner[$name]=${gear_corner[$name]}
+done
+for pump in Y0_UP_PUMP Y1_DOWN_PUMP Y0_POWER_PUMP Y1_DIRECTION_PUMP; do
+    corner[$pump]=${gear_corner[${pump}_CONTROL]}
+done
 readonly relays=(C0 C1 C73 C121 C122)
 
 work='' xvfb_pid='' monitor_pid='' sim_pid='' window='' client_top='' step="setting up"
@@ -145,20 +138,20 @@ start_monitor() {
     monitor_pid=$!
     window=
     for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
+        window=$(xdotool search --onlyvisible --name "^$gear_caption\$" 2>/dev/null | head -1 || true)
         [ -n "$window" ] && break
         running "$monitor_pid" || fail "gear-monitor ended before its window appeared"
         sleep 0.05
     done
-    [ -n "$window" ] || fail "no window captioned '$caption' appeared within 5 s"
+    [ -n "$window" ] || fail "no window captioned '$gear_caption' appeared within 5 s"
     # With no window manager there is no frame: the menu bar sits above the client area.
     geometry=$(xdotool getwindowgeometry --shell "$window")
     local WIDTH HEIGHT
     eval "$(grep -E '^(WIDTH|HEIGHT)=[0-9]+$' <<<"$geometry")"
-    if [ "$WIDTH" != "$client_width" ] || [ "$HEIGHT" -le "$client_height" ]; then
-        fail "the window is ${WIDTH}x$HEIGHT; expected $client_width wide and taller than $client_height"
+    if [ "$WIDTH" != "$gear_client_width" ] || [ "$HEIGHT" -le "$gear_client_height" ]; then
+        fail "the window is ${WIDTH}x$HEIGHT; expected $gear_client_width wide and taller than $gear_client_height"
     fi
-    client_top=$((HEIGHT - client_height))
+    client_top=$((HEIGHT - gear_client_height))
     window_shown=$(now_ms)
 }
 
@@ -358,9 +351,9 @@ main() {
     mkdir -p "$program_folder"
     cp "$monitor_binary" "$program_folder/gear-monitor"
     local icon
-    icon="$(dirname "$monitor_binary")/DE_Rodidudedu.ico"
+    icon="$(dirname "$monitor_binary")/$gear_icon_file"
     [ -f "$icon" ] && cp "$icon" "$program_folder/"
-    write_settings_file "$program_folder/VovazuzoVevoZavovav.XML" "Com$port"
+    write_settings_file "$program_folder/$gear_settings_file" "Com$port"
     export XDG_RUNTIME_DIR=$work/xdg-runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     unset WAYLAND_DISPLAY

@@ -6,14 +6,15 @@
 #
 # Usage: stop_signals_e2e.sh GEAR_MONITOR GEAR_SIM
 set -euo pipefail
-# shellcheck source=scripts/settings-file.sh
-source "$(dirname "$0")/../../scripts/settings-file.sh"
+# shellcheck source=scripts/gear-facts.sh
+source "$(dirname "$0")/../../scripts/gear-facts.sh"
 # shellcheck source=scripts/processes.sh
 source "$(dirname "$0")/../../scripts/processes.sh"
 
 [ $# -eq 2 ] || { echo "usage: $0 GEAR_MONITOR GEAR_SIM" >&2; exit 2; }
 monitor_binary=$1
 sim_binary=$2
+use_gear_facts "$(dirname "$monitor_binary")" || exit 1
 readonly lock_dir=/run/lock
 readonly open_within_s=30 # the port opens about 5 s after the start; more on a busy machine
 readonly exit_within_s=5
@@ -47,7 +48,7 @@ start() {
     mkdir -p "$folder/program" "$folder/xdg"
     chmod 700 "$folder/xdg"
     cp "$monitor_binary" "$folder/program/gear-monitor"
-    write_settings_file "$folder/program/VovazuzoVevoZavovav.XML" "Com$port"
+    write_settings_file "$folder/program/$gear_settings_file" "Com$port"
     "$sim_binary" --link-dir "$folder/program" --port "$port" >"$folder/sim.out" 2>"$folder/sim.log" &
     sim_pids[$signal]=$!
     # A background job of a script starts with SIGINT ignored; the monitor gets the defaults a

@@ -11,7 +11,7 @@ QString bits(const std::array<bool, kStatusBitCount> &a, int count) {
     return s;
 }
 
-QString flags(const ConfigFlagSet &f) {
+QString flags(const ConfigFlags &f) {
     QString s;
     for (bool b : {f.C0, f.C1, f.C73, f.C121, f.C122})
         s += b ? QLatin1Char('1') : QLatin1Char('0');

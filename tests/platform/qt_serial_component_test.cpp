@@ -1,5 +1,7 @@
+#include "link/PortOpening.h"
 #include "platform/QtSerialComponent.h"
 
+#include "ProcessHelpers.h"
 #include "Pty.h"
 
 #include <QtTest>
@@ -23,33 +25,9 @@ struct LineSettings {
     int16_t dataBits = 8;
 };
 
-// Hands the settings over in the window's order and opens last; the first failure ends it.
+// Opens the port as the window does, with these line settings.
 SerialResult configureAndOpen(SerialComponent &serial, double port, const LineSettings &s = {}) {
-    const std::function<SerialResult()> steps[] = {
-        [&] { return serial.setParity(s.parity); },
-        [&] { return serial.setStopBits(s.stop); },
-        [&] { return serial.setFlowControl(s.flow); },
-        [&] { return serial.setDataBits(s.dataBits); },
-        [&] { return serial.setFirstSwitch(false); },
-        [&] { return serial.setSecondSwitch(false); },
-        [&] { return serial.setSpeed(s.speed); },
-        [&] { return serial.setPortNumber(port); },
-        [&] { return serial.setLineTerminator(QStringLiteral("\r")); },
-        [&] { return serial.setIntegerOption(5000); },
-        [&] { return serial.setOpen(true); },
-    };
-    for (const auto &step : steps) {
-        const SerialResult r = step();
-        if (!r.ok)
-            return r;
-    }
-    return SerialResult::success();
-}
-
-qint64 processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    return openPort(serial, {port, s.speed, s.parity, s.stop, s.flow, s.dataBits});
 }
 
 QStringList texts(const QSignalSpy &spy) {
@@ -73,9 +51,7 @@ class QtSerialComponentTest : public QObject {
     std::unique_ptr<QtSerialComponent> serial;
 
     bool linkPort(int number, const QString &target) {
-        const QString link = folder->filePath(QStringLiteral("com%1").arg(number));
-        QFile::remove(link);
-        return QFile::link(target, link);
+        return linkComPort(folder->path(), number, target);
     }
 
 private slots:

@@ -1,7 +1,7 @@
 // The simulator's end of the line: the pseudo-terminal, the comN link, the I/O loop and the
 // program as a whole, against a reader on the slave side.
 
-#include "PortLink.h"
+#include "OwnedPortLink.h"
 #include "SerialLine.h"
 #include "Transmitter.h"
 
@@ -99,12 +99,12 @@ private slots:
         QTemporaryDir folder;
         const std::string dir = folder.path().toStdString();
         {
-            PortLink::Made made = PortLink::create(dir, 7, "/dev/null");
+            OwnedPortLink::Made made = OwnedPortLink::create(dir, 7, "/dev/null");
             QVERIFY2(made.link, made.error.c_str());
             QCOMPARE(made.link->path(), dir + "/com7");
             QCOMPARE(linkTarget(folder.filePath("com7")), std::string("/dev/null"));
             // The port is taken while the link lives: a second one is refused, the first kept.
-            PortLink::Made second = PortLink::create(dir, 7, "/dev/zero");
+            OwnedPortLink::Made second = OwnedPortLink::create(dir, 7, "/dev/zero");
             QVERIFY(!second.link);
             QVERIFY(second.error.find("already exists (-> /dev/null)") != std::string::npos);
         }
@@ -112,23 +112,24 @@ private slots:
 
         // A link left dangling by a killed simulator is taken over.
         QVERIFY(::symlink("/dev/pts/no-such", folder.filePath("com8").toLocal8Bit()) == 0);
-        QVERIFY(PortLink::create(dir, 8, "/dev/null").link);
+        QVERIFY(OwnedPortLink::create(dir, 8, "/dev/null").link);
 
         // A user's own file or a link that was replaced meanwhile is left alone.
         QFile file(folder.filePath("com9"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QVERIFY(!PortLink::create(dir, 9, "/dev/null").link);
+        QVERIFY(!OwnedPortLink::create(dir, 9, "/dev/null").link);
         QVERIFY(QFileInfo(folder.filePath("com9")).isFile());
         {
-            PortLink::Made made = PortLink::create(dir, 10, "/dev/null");
+            OwnedPortLink::Made made = OwnedPortLink::create(dir, 10, "/dev/null");
             ::unlink(made.link->path().c_str());
             QVERIFY(::symlink("/dev/zero", made.link->path().c_str()) == 0);
         }
         QCOMPARE(linkTarget(folder.filePath("com10")), std::string("/dev/zero"));
 
-        QVERIFY(PortLink::create(dir + "/missing", 1, "/dev/null").error.find("cannot create") !=
-                std::string::npos);
+        QVERIFY(
+            OwnedPortLink::create(dir + "/missing", 1, "/dev/null").error.find("cannot create") !=
+            std::string::npos);
     }
 
     // The loop on a real pseudo-terminal, with short frames: every line that reaches the reader

@@ -33,11 +33,11 @@ template <std::size_t N> QString flagText(const std::array<bool, N> &bits) {
     return text;
 }
 
-QString flagText(const ConfigFlagSet &f) {
+QString flagText(const ::ConfigFlags &f) {
     return flagText(std::array<bool, 5>{f.C0, f.C1, f.C73, f.C121, f.C122});
 }
 
-QString configText(const ConfigFlags &f) {
+QString configText(const gearsim::ConfigFlags &f) {
     return flagText(std::array<bool, 5>{f.c0, f.c1, f.c73, f.c121, f.c122});
 }
 
@@ -60,7 +60,7 @@ private slots:
             "I:11111111 11111111 11");
         row("outputs: Y0", outputRecord(bitsFrom<OutputCount>("100000")), "O:100000");
         row("outputs: Y1 and Y5", outputRecord(bitsFrom<OutputCount>("010001")), "O:010001");
-        row("config: default", configRecord(ConfigFlags{}), "F:11100");
+        row("config: default", configRecord(gearsim::ConfigFlags{}), "F:11100");
         row("config: C122 only", configRecord({false, false, false, false, true}), "F:00001");
         row("count: zero", countRecord(0), "C:0");
         row("count: large, no grouping on the wire", countRecord(1234567), "C:1234567");

@@ -60,5 +60,5 @@ QStringList MonitorFixture::checkedItems() {
 }
 
 QColor rgb(unsigned vbColour) {
-    return toQColor(vbColour);
+    return toQColor(BgrColour(vbColour));
 }

@@ -2,7 +2,7 @@
 
 #include "FakeHost.h"
 #include "FakeSerial.h"
-#include "ui/ControlId.h"
+#include "display/ControlId.h"
 #include "ui/Form1.h"
 
 #include <QColor>

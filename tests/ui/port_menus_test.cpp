@@ -21,23 +21,6 @@ using M = MenuId;
 const QStringList kCreationMarks = {"Menu_Baud_4800", "Menu_Parity_None", "Menu_Flow_None",
                                     "Menu_DataBits_8", "Menu_Stop_1"};
 
-QString elementName(SettingGroup group) {
-    switch (group) {
-    case SettingGroup::Speed:
-        return "LG_PORT_SPEED";
-    case SettingGroup::Parity:
-        return "LG_PORT_PARITY";
-    case SettingGroup::FlowControl:
-        return "LG_PORT_FLOW_CONTROL";
-    case SettingGroup::DataLength:
-        return "LG_PORT_DATA_LENGTH";
-    case SettingGroup::StopBits:
-        return "LG_PORT_STOP_BITS";
-    default:
-        return "LG_PORT_NAME";
-    }
-}
-
 QByteArray elementLine(const QString &tag, const QString &value) {
     return QStringLiteral("      <%1>%2</%1>\r\n").arg(tag, value).toLatin1();
 }
@@ -138,7 +121,8 @@ private slots:
                 expectedMarks << QString::fromLatin1(d.name);
         QCOMPARE(f.checkedItems(), expectedMarks);
         QCOMPARE(settingOf(f.state().PortSettings, def.group), caption);
-        QVERIFY(f.settingsBytes().contains(elementLine(elementName(def.group), caption)));
+        QVERIFY(
+            f.settingsBytes().contains(elementLine(portSettingField(def.group).element, caption)));
 
         QCOMPARE(f.serial().calls.first(), "open 0");
         QVERIFY2(f.serial().calls.contains(componentCall), qPrintable(f.serial().calls.join(',')));

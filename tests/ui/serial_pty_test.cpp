@@ -2,6 +2,7 @@
 // controller: the port is found through a com7 link in the program's folder, chosen from the
 // menu, and its lines reach the panel. The only waits are for the port's own signals.
 #include "MonitorFixture.h"
+#include "ProcessHelpers.h"
 #include "Pty.h"
 #include "platform/QtHost.h"
 #include "platform/QtSerialComponent.h"
@@ -20,16 +21,8 @@ using M = MenuId;
 
 const QStringList kLines = {"V:2.2.0", "C:12", "F:11100", "O:000001", "I:10000000 00000000 00"};
 
-qint64 processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-
 bool linkPort(MonitorFixture &f, const QString &target) {
-    const QString link = f.host.folder + "/com7";
-    QFile::remove(link);
-    return QFile::link(target, link);
+    return linkComPort(f.host.folder, 7, target);
 }
 
 QAction *portItem(MonitorFixture &f, const QString &caption) {

@@ -1,4 +1,4 @@
-#include "display/StartupSequence.h"
+#include "link/StartupSequence.h"
 
 StartupStage startupTick(int16_t &tickCount) {
     if (tickCount < kTickCountCeiling)

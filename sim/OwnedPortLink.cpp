@@ -1,4 +1,4 @@
-#include "PortLink.h"
+#include "OwnedPortLink.h"
 
 #include <cerrno>
 #include <cstring>
@@ -40,15 +40,16 @@ std::string portLinkPath(const std::string &folder, int port) {
     return path + "com" + std::to_string(port);
 }
 
-PortLink::PortLink(std::string path, std::string target)
+OwnedPortLink::OwnedPortLink(std::string path, std::string target)
     : path_(std::move(path)), target_(std::move(target)) {}
 
-PortLink::~PortLink() {
+OwnedPortLink::~OwnedPortLink() {
     if (linkTarget(path_) == target_)
         ::unlink(path_.c_str());
 }
 
-PortLink::Made PortLink::create(const std::string &folder, int port, const std::string &target) {
+OwnedPortLink::Made OwnedPortLink::create(const std::string &folder, int port,
+                                          const std::string &target) {
     const std::string path = portLinkPath(folder, port);
     int result = ::symlink(target.c_str(), path.c_str());
     int error = errno;
@@ -58,7 +59,7 @@ PortLink::Made PortLink::create(const std::string &folder, int port, const std::
         error = errno;
     }
     if (result == 0)
-        return {std::unique_ptr<PortLink>(new PortLink(path, target)), {}};
+        return {std::unique_ptr<OwnedPortLink>(new OwnedPortLink(path, target)), {}};
     if (error == EEXIST)
         return {nullptr, occupiedError(path)};
     return {nullptr, "cannot create " + path + ": " + std::strerror(error)};

@@ -1,4 +1,4 @@
-#include "display/Watchdog.h"
+#include "link/Watchdog.h"
 
 #include "link/MonitorState.h"
 

@@ -8,10 +8,10 @@ namespace gearsim {
 // A symbolic link <folder>/comN -> the pseudo-terminal's slave, which makes the monitor in that
 // folder list the simulator as port ComN. Removed when destroyed, unless it no longer points at
 // the same place (someone replaced it meanwhile).
-class PortLink {
+class OwnedPortLink {
 public:
     struct Made {
-        std::unique_ptr<PortLink> link;
+        std::unique_ptr<OwnedPortLink> link;
         std::string error;
     };
 
@@ -19,14 +19,14 @@ public:
     // killed), so a user's own comN link to a real adapter is never lost.
     static Made create(const std::string &folder, int port, const std::string &target);
 
-    ~PortLink();
-    PortLink(const PortLink &) = delete;
-    PortLink &operator=(const PortLink &) = delete;
+    ~OwnedPortLink();
+    OwnedPortLink(const OwnedPortLink &) = delete;
+    OwnedPortLink &operator=(const OwnedPortLink &) = delete;
 
     const std::string &path() const { return path_; }
 
 private:
-    PortLink(std::string path, std::string target);
+    OwnedPortLink(std::string path, std::string target);
 
     std::string path_;
     std::string target_;

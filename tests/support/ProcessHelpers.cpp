@@ -1,0 +1,17 @@
+#include "ProcessHelpers.h"
+
+#include <QFile>
+
+#include <ctime>
+
+qint64 processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+bool linkComPort(const QString &folder, int number, const QString &target) {
+    const QString link = folder + QStringLiteral("/com%1").arg(number);
+    QFile::remove(link);
+    return QFile::link(target, link);
+}

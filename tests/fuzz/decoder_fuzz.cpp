@@ -22,7 +22,7 @@ MonitorState filled(bool on, int16_t silence) {
     return s;
 }
 
-bool sameConfig(const ConfigFlagSet &a, const ConfigFlagSet &b) {
+bool sameConfig(const ConfigFlags &a, const ConfigFlags &b) {
     return a.C0 == b.C0 && a.C1 == b.C1 && a.C73 == b.C73 && a.C121 == b.C121 && a.C122 == b.C122;
 }
 

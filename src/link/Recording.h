@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// A recording of a monitor session: plain text, one event a line, readable with `less`. The first
+// line names the format and version and the port with its settings; each following line is
+// "<ms> <kind>[ <bytes>]", the time in milliseconds since the recording started. Received lines
+// keep their bytes exactly (CR and LF removed); a backslash, and any byte that is not printable
+// ASCII, is written as \\ or \xHH so that every byte survives.
+namespace recording {
+
+inline constexpr std::string_view kFormatName = "gear-recording";
+inline constexpr int kFormatVersion = 1;
+
+// The port as the menus name it and its five settings, as plain texts.
+struct Header {
+    std::string port;
+    std::string speed;
+    std::string parity;
+    std::string dataLength;
+    std::string flowControl;
+    std::string stopBits;
+    bool operator==(const Header &) const = default;
+};
+
+enum class EventKind { Line, PortOpened, PortClosed, LinkLive, LinkStale, LinkFailed };
+
+struct Event {
+    std::int64_t ms = 0;
+    EventKind kind = EventKind::Line;
+    std::string bytes; // the received line, for EventKind::Line
+    bool operator==(const Event &) const = default;
+};
+
+// The word an event kind is written as ("line", "open", "close", "live", "stale", "failed").
+std::string_view kindWord(EventKind kind);
+
+// Printable ASCII as it is; a backslash as \\ and every other byte as \xHH.
+std::string escapeBytes(std::string_view bytes);
+
+// The header line and one event line, each ended by LF.
+std::string formatHeader(const Header &header);
+std::string formatEvent(const Event &event);
+
+struct ParseError {
+    long lineNumber = 0; // counted from 1
+    std::string message;
+};
+
+struct Recording {
+    Header header;
+    std::vector<Event> events;
+};
+
+// Parses one event line without its LF. `truncated`: the line is the last of a file that ends
+// without LF, and a cut-off escape at its end is dropped rather than refused.
+std::variant<Event, std::string> parseEvent(std::string_view line, bool truncated = false);
+std::variant<Header, std::string> parseHeader(std::string_view line);
+
+// Reads a whole recording. A foreign or damaged file gives the first bad line's number and what
+// is wrong with it; a last line cut off without LF is read as far as it goes.
+std::variant<Recording, ParseError> readRecording(std::istream &in);
+
+} // namespace recording

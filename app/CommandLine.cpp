@@ -53,6 +53,16 @@ CommandLine parseCommandLine(const QStringList &arguments) {
                                   QStringLiteral("Displays this help and exits."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Records every line received, the port opening and closing and the link's "
+                       "state to <file>, as they happen."),
+        QStringLiteral("file"));
+    const QCommandLineOption recordDated(
+        QStringLiteral("record-dated"),
+        QStringLiteral("Records as --record does, to a file named after the date and time in "
+                       "the documents folder."));
+    parser.addOptions({record, recordDated});
     allowQtWindowOptions(parser);
 
     CommandLine result;
@@ -67,6 +77,16 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         result.standardError =
             QStringLiteral("%1: unexpected argument '%2'\nTry '%1 --help' for more information.\n")
                 .arg(kProgramName, parser.positionalArguments().constFirst());
+    } else if (parser.isSet(record) && parser.isSet(recordDated)) {
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = ExitBadUsage;
+        result.standardError =
+            QStringLiteral("%1: --record and --record-dated exclude each other\n")
+                .arg(kProgramName);
+    } else if (parser.isSet(record) && parser.value(record).isEmpty()) {
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = ExitBadUsage;
+        result.standardError = QStringLiteral("%1: --record needs a file name\n").arg(kProgramName);
     } else if (parser.isSet(help)) {
         result.action = CommandLine::Action::Exit;
         result.standardOutput = helpText(parser);
@@ -75,7 +95,16 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         result.standardOutput =
             QStringLiteral("%1 %2\n").arg(kProgramName, QLatin1String(programversion::kVersion));
     }
+    if (result.action == CommandLine::Action::OpenWindow) {
+        result.recordFile = parser.value(record);
+        result.recordDated = parser.isSet(recordDated);
+    }
     return result;
+}
+
+QString datedRecordingPath(const QString &folder, const QDateTime &now) {
+    return folder + QStringLiteral("/gear-monitor-") +
+           now.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".rec");
 }
 
 QStringList argumentList(int argc, char *argv[]) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,8 @@ struct CommandLine {
     int exitCode = 0;
     QString standardOutput; // printed before ending
     QString standardError;
+    QString recordFile;       // --record: record the session to this file
+    bool recordDated = false; // --record-dated: to a dated file in the documents folder
 };
 
 enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2 };
@@ -18,6 +21,10 @@ enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2 };
 // `arguments` as main() receives them, the program's name first. Qt's own window options
 // (-platform, -style, ...) are accepted and left for QApplication.
 CommandLine parseCommandLine(const QStringList &arguments);
+
+// Where --record-dated records: a file named after the moment, e.g.
+// <folder>/gear-monitor-2026-12-07-164500.rec.
+QString datedRecordingPath(const QString &folder, const QDateTime &now);
 
 // argv as text.
 QStringList argumentList(int argc, char *argv[]);

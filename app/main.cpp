@@ -4,10 +4,39 @@
 #include "platform/StopSignals.h"
 #include "settings/SettingsFile.h"
 #include "ui/Form1.h"
+#include "ui/SessionRecorder.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <cstdio>
+
+namespace {
+
+// The recorder the command line asks for: none, or one recording to its file. Null and a
+// message when the file cannot be made.
+std::unique_ptr<SessionRecorder> recorderFor(const CommandLine &commandLine, bool &failed) {
+    QString path = commandLine.recordFile;
+    if (commandLine.recordDated) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QDir().mkpath(folder);
+        path = datedRecordingPath(folder, QDateTime::currentDateTime());
+    }
+    failed = false;
+    if (path.isEmpty())
+        return nullptr;
+    QString error;
+    auto recorder = SessionRecorder::create(path, error);
+    if (!recorder) {
+        failed = true;
+        std::fprintf(stderr, "gear-monitor: cannot record to %s: %s\n", qPrintable(path),
+                     qPrintable(error));
+    }
+    return recorder;
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     // Help, version and usage errors are answered before any display is needed.
@@ -26,7 +55,12 @@ int main(int argc, char *argv[]) {
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QtHost host{QLatin1String(kSettingsFileName)};
+    bool recordingRefused = false;
+    auto recorder = recorderFor(commandLine, recordingRefused);
+    if (recordingRefused)
+        return 1;
     Form1 window(host);
+    window.setRecorder(std::move(recorder));
     host.setDialogParent(&window);
     // Ended from outside, the program closes as if its window were closed.
     StopSignals stopSignals;

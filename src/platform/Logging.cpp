@@ -6,6 +6,7 @@
 Q_LOGGING_CATEGORY(gearLink, "gear.link", QtWarningMsg)
 Q_LOGGING_CATEGORY(gearSettings, "gear.settings", QtWarningMsg)
 Q_LOGGING_CATEGORY(gearUi, "gear.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(gearRecord, "gear.record", QtWarningMsg)
 Q_LOGGING_CATEGORY(gearTick, "gear.tick", QtWarningMsg)
 
 void logTick() {

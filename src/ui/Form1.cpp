@@ -7,6 +7,7 @@
 #include "settings/SaveLeftovers.h"
 #include "settings/SettingsFile.h"
 #include "ui/AppIcon.h"
+#include "ui/SessionRecorder.h"
 #include "ui/Twips.h"
 #include "ui/VersionLine.h"
 #include "ui/Widgets.h"
@@ -112,6 +113,7 @@ void Form1::Form_QueryUnload() {
     // A tick let in above may have reopened the port: the program ends with it closed.
     if (MSPort1 && MSPort1->isOpen())
         (void)MSPort1->setOpen(false);
+    recordPortState();
     if (MSPort1)
         MSPort1->disconnect(this);
     QCoreApplication::quit();

@@ -22,6 +22,8 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class SerialComponent;
+class SessionRecorder;
+enum class LinkBand;
 struct PropertyWrite;
 
 // The monitor's one window. It owns the controls, the shared MonitorState and the serial
@@ -84,6 +86,10 @@ public:
     void Save_Menu_Click();
     void LoadSaveFiles();
 
+    // An optional recording of the session, told of each line, the port and the link's band.
+    void setRecorder(std::unique_ptr<SessionRecorder> recorder);
+    SessionRecorder *recorder() const { return recorder_.get(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -95,6 +101,10 @@ private:
     void showMessage(const QString &text);
     void declareLinkFailed();
     void checkMenusFromSettings();
+    void recordLine(const QString &line);
+    void recordPortState();
+    void recordPortClosing();
+    void recordTick(LinkBand band);
 
     Host &host_;
     MonitorState state_;
@@ -108,4 +118,5 @@ private:
 
     // Lines, a lost link and ticks that a message box's nested event loop delivers wait here.
     MessageBoxHold hold_;
+    std::unique_ptr<SessionRecorder> recorder_;
 };

@@ -19,6 +19,7 @@ void Form1::Timer1_Timer() {
 
     const WatchdogStep step = watchdogTick(state_.LinkSilenceCount);
     state_.LinkSilenceCount = step.count;
+    recordTick(step.band);
     if (step.band != LinkBand::Live) {
         // Stale keeps the last picture; only the link indicator says something is wrong.
         setBackground(ControlId::LG_CommOK, Colour::Red);

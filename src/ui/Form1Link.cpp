@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 
 void Form1::MSPort1_OnRead(const QVariant &data) {
     if (data.isNull())
@@ -21,6 +22,7 @@ void Form1::MSPort1_OnRead(const QVariant &data) {
     if (hold_.holdLine(int(recordKind(line)), [this, data] { MSPort1_OnRead(data); }))
         return;
     state_.LastLine = line;
+    recordLine(line);
     DecodeStatusLine();
     // Decoding goes on while the view is frozen; only the view stands still.
     if (!state_.SerialViewFrozen)
@@ -41,6 +43,8 @@ void Form1::StartLGPort() {
     if (!MSPort1)
         return;
     SerialComponent &port = *MSPort1;
+    recordPortClosing();
+    const auto recordOpening = qScopeGuard([this] { recordPortState(); });
     const PortParameters parameters = portParameters(state_.PortSettings);
     // A name that gives no port number only closes the port.
     const SerialResult result =

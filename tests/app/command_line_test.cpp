@@ -44,6 +44,21 @@ private slots:
         QTest::newRow("Qt's option with its value joined")
             << QStringList{"--platform=offscreen"} << Action::OpenWindow << 0 << ""
             << "";
+        QTest::newRow("--record FILE")
+            << QStringList{"--record", "s.rec"} << Action::OpenWindow << 0 << ""
+            << "";
+        QTest::newRow("--record-dated")
+            << QStringList{"--record-dated"} << Action::OpenWindow << 0 << ""
+            << "";
+        QTest::newRow("--record without its file")
+            << QStringList{"--record"} << Action::Exit << 2 << ""
+            << "record";
+        QTest::newRow("--record with an empty name")
+            << QStringList{"--record="} << Action::Exit << 2 << ""
+            << "needs a file name";
+        QTest::newRow("both ways of recording")
+            << QStringList{"--record", "s.rec", "--record-dated"} << Action::Exit << 2 << ""
+            << "exclude each other";
         QTest::newRow("Qt's option without its value")
             << QStringList{"-platform"} << Action::Exit << 2 << ""
             << "platform";
@@ -62,6 +77,30 @@ private slots:
         QVERIFY2(result.standardOutput.contains(stdoutHas), qPrintable(result.standardOutput));
         QCOMPARE(result.standardError.isEmpty(), stderrHas.isEmpty());
         QVERIFY2(result.standardError.contains(stderrHas), qPrintable(result.standardError));
+    }
+
+    void recordingChoices_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("recordFile");
+        QTest::addColumn<bool>("recordDated");
+        QTest::newRow("none") << QStringList{} << "" << false;
+        QTest::newRow("a file") << QStringList{"--record", "/x/y z.rec"} << "/x/y z.rec" << false;
+        QTest::newRow("joined value") << QStringList{"--record=a.rec"} << "a.rec" << false;
+        QTest::newRow("dated") << QStringList{"--record-dated"} << "" << true;
+    }
+    void recordingChoices() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, recordFile);
+        QFETCH(bool, recordDated);
+        const CommandLine result = parseCommandLine(QStringList{"gear-monitor"} + arguments);
+        QCOMPARE(result.recordFile, recordFile);
+        QCOMPARE(result.recordDated, recordDated);
+    }
+
+    void datedFileNamesSortByTime() {
+        const QDateTime morning(QDate(2026, 3, 4), QTime(9, 5, 7));
+        QCOMPARE(datedRecordingPath("/home/m/Documents", morning),
+                 QString("/home/m/Documents/gear-monitor-2026-03-04-090507.rec"));
     }
 
     // The help names the program and its two options, and none of Qt's hidden ones.

@@ -86,6 +86,18 @@ void readTiming(const QCommandLineParser &parser, SimOptions &options) {
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 }
 
+void readReplay(const QCommandLineParser &parser, SimOptions &options) {
+    options.replayFile = parser.value(QStringLiteral("replay")).toStdString();
+    if (!parser.isSet(QStringLiteral("speed")))
+        return;
+    if (options.replayFile.empty())
+        throw OptionError{QStringLiteral("--speed goes with --replay")};
+    bool ok = false;
+    options.replaySpeed = parser.value(QStringLiteral("speed")).toDouble(&ok);
+    if (!ok || options.replaySpeed < 0.01 || options.replaySpeed > 100'000)
+        throw OptionError{bad(QStringLiteral("speed"), QStringLiteral("expected 0.01 to 100000"))};
+}
+
 } // namespace
 
 void addSimOptions(QCommandLineParser &parser) {
@@ -126,6 +138,12 @@ void addSimOptions(QCommandLineParser &parser) {
          text("seconds"), text("10")},
         {text("duration"), text("End by itself after this many seconds."), text("seconds")},
         {text("verbose"), text("Echo every line sent on standard error.")},
+        {text("replay"),
+         text("Send the lines of a recording made by gear-monitor --record, with their recorded "
+              "timing, instead of playing the gear cycle; ends after the last line."),
+         text("file")},
+        {text("speed"), text("Replay this many times faster than recorded, default 1."),
+         text("factor"), text("1")},
     });
 }
 
@@ -137,6 +155,7 @@ std::variant<SimOptions, QString> readSimOptions(const QCommandLineParser &parse
         readLine(parser, options);
         readController(parser, options);
         readTiming(parser, options);
+        readReplay(parser, options);
     } catch (const OptionError &error) {
         return error.text;
     }

@@ -25,6 +25,8 @@ struct SimOptions {
     bool garbage = false;
     Timeline timeline;
     bool verbose = false;
+    std::string replayFile;   // a recording to send instead of playing the gear cycle
+    double replaySpeed = 1.0; // how much faster than recorded
 };
 
 // Declares every option with its help text.

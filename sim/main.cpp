@@ -3,6 +3,7 @@
 
 #include "OwnedPortLink.h"
 #include "ProgramVersion.h"
+#include "Replayer.h"
 #include "SerialLine.h"
 #include "SimOptions.h"
 #include "StopSignals.h"
@@ -12,7 +13,9 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <fstream>
 #include <iostream>
+#include <optional>
 
 using namespace gearsim;
 
@@ -54,6 +57,22 @@ void report(const RunSummary &summary) {
               << ", cycles completed " << summary.cyclesCompleted << std::endl;
 }
 
+// The whole recording, read before anything is sent: a damaged file sends nothing.
+std::optional<recording::Recording> loadRecording(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << "gear-sim: cannot read " << path << std::endl;
+        return std::nullopt;
+    }
+    auto read = recording::readRecording(in);
+    if (const auto *error = std::get_if<recording::ParseError>(&read)) {
+        std::cerr << "gear-sim: " << path << ":" << error->lineNumber << ": " << error->message
+                  << std::endl;
+        return std::nullopt;
+    }
+    return std::get<recording::Recording>(std::move(read));
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -66,6 +85,13 @@ int main(int argc, char *argv[]) {
         return BadUsage;
     }
     const SimOptions &options = std::get<SimOptions>(parsed);
+
+    std::optional<recording::Recording> recorded;
+    if (!options.replayFile.empty()) {
+        recorded = loadRecording(options.replayFile);
+        if (!recorded)
+            return BadUsage;
+    }
 
     installStopSignals();
     // A script that read the first line and closed the pipe must not kill us before the link is
@@ -93,6 +119,17 @@ int main(int argc, char *argv[]) {
     if (opened.line->isPseudoTerminal())
         std::cerr << "gear-sim: waiting for a reader" << std::endl;
 
+    if (recorded) {
+        const ReplaySummary replayed =
+            Replayer(*opened.line, *recorded, options.replaySpeed, std::cerr).run();
+        std::cerr << "gear-sim: replay ended; lines sent " << replayed.linesSent << ", dropped "
+                  << replayed.linesDropped << std::endl;
+        if (!replayed.error.empty()) {
+            std::cerr << "gear-sim: " << replayed.error << std::endl;
+            return Failed;
+        }
+        return Ended;
+    }
     const RunSummary summary = Transmitter(*opened.line, options, std::cerr).run();
     report(summary);
     if (!summary.error.empty()) {

@@ -70,8 +70,9 @@ void SessionRecorder::portState(bool open, const PortSettingsRecord &settings) {
     if (open == portOpen_)
         return;
     portOpen_ = open;
-    write({clock_(), open ? recording::EventKind::PortOpened : recording::EventKind::PortClosed, {}},
-          settings);
+    write(
+        {clock_(), open ? recording::EventKind::PortOpened : recording::EventKind::PortClosed, {}},
+        settings);
 }
 
 void SessionRecorder::linkBand(LinkBand band, const PortSettingsRecord &settings) {

@@ -84,9 +84,9 @@ private slots:
         w.ticks(1);
         QVERIFY(w.f.window().close());
         static const char expected[] = "5000 open, 5000 failed, 5000 line V:SIM-1.0, "
-                                     "5000 line I:1\xff<b>\\\0, 5000 line C:7, 5000 line C:7, "
-                                     "5000 line C:7, 5000 line C:7, 5500 live, 6500 stale, "
-                                     "8500 failed, 8500 line O:1, 9000 stale, 9000 close";
+                                       "5000 line I:1\xff<b>\\\0, 5000 line C:7, 5000 line C:7, "
+                                       "5000 line C:7, 5000 line C:7, 5500 live, 6500 stale, "
+                                       "8500 failed, 8500 line O:1, 9000 stale, 9000 close";
         QCOMPARE(describe(w.events()), QString::fromLatin1(expected, sizeof expected - 1));
     }
 

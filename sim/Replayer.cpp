@@ -1,0 +1,120 @@
+#include "Replayer.h"
+
+#include "SerialLine.h"
+#include "StopSignals.h"
+
+#include <poll.h>
+
+namespace gearsim {
+
+namespace {
+
+constexpr auto kPollStep = std::chrono::milliseconds(50);
+// Closing a pseudo-terminal drops what its reader has not read yet: the reader gets this long to
+// take the last lines before the replay ends.
+constexpr auto kReaderGrace = std::chrono::seconds(1);
+
+timespec spanOf(std::chrono::nanoseconds span) {
+    const auto secs = std::chrono::duration_cast<std::chrono::seconds>(span);
+    return {static_cast<time_t>(secs.count()), static_cast<long>((span - secs).count())};
+}
+
+// Waits for the line to take more bytes, a signal or the step, whichever comes first.
+void waitOn(pollfd *polled, std::chrono::nanoseconds span) {
+    const timespec t = spanOf(span);
+    ppoll(polled, polled ? 1 : 0, &t, waitSignalMask());
+}
+
+} // namespace
+
+std::chrono::microseconds replayOffset(const recording::Recording &recorded, std::size_t index,
+                                       double speed) {
+    const std::int64_t ms = recorded.events.at(index).ms - recorded.events.front().ms;
+    return std::chrono::microseconds(static_cast<std::int64_t>(double(ms) * 1000.0 / speed));
+}
+
+Replayer::Replayer(SerialLine &line, const recording::Recording &recorded, double speed,
+                   std::ostream &log)
+    : line_(line), recorded_(recorded), speed_(speed), log_(log) {}
+
+ReplaySummary Replayer::run() {
+    if (!waitForReader())
+        return summary_;
+    const Clock::time_point start = Clock::now();
+    for (std::size_t i = 0; i < recorded_.events.size() && summary_.error.empty(); ++i) {
+        const recording::Event &event = recorded_.events[i];
+        if (event.kind != recording::EventKind::Line)
+            continue;
+        if (!sleepUntil(start + replayOffset(recorded_, i, speed_)))
+            break;
+        if (!send(event.bytes))
+            ++summary_.linesDropped;
+        else
+            ++summary_.linesSent;
+    }
+    // A silence at the end of the recording is part of it: the monitor sees the link fail.
+    if (summary_.error.empty() && !recorded_.events.empty())
+        sleepUntil(start + replayOffset(recorded_, recorded_.events.size() - 1, speed_) +
+                   kReaderGrace);
+    return summary_;
+}
+
+bool Replayer::waitForReader() {
+    while (!stopRequested()) {
+        switch (line_.state()) {
+        case LineState::ReaderPresent:
+            if (line_.isPseudoTerminal())
+                log_ << "gear-sim: reader connected, replaying" << std::endl;
+            return true;
+        case LineState::Broken:
+            summary_.error = "the line to " + line_.path() + " broke";
+            return false;
+        case LineState::NoReader:
+            waitOn(nullptr, kPollStep);
+            break;
+        }
+    }
+    return false;
+}
+
+bool Replayer::sleepUntil(Clock::time_point deadline) {
+    while (!stopRequested()) {
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return true;
+        waitOn(nullptr, std::min<std::chrono::nanoseconds>(deadline - now, kPollStep));
+        line_.state(); // drops what the far end sends, so nothing backs up
+    }
+    return false;
+}
+
+// Writes the whole line and its CR LF; false when no one reads or the line broke.
+bool Replayer::send(const std::string &bytes) {
+    const std::string piece = bytes + "\r\n";
+    std::size_t done = 0;
+    while (done < piece.size() && !stopRequested()) {
+        switch (line_.state()) {
+        case LineState::Broken:
+            summary_.error = "the line to " + line_.path() + " broke";
+            return false;
+        case LineState::NoReader:
+            line_.discardUnread();
+            return false;
+        case LineState::ReaderPresent:
+            break;
+        }
+        const long taken = line_.writeSome(std::string_view(piece).substr(done));
+        if (taken < 0) {
+            summary_.error = "writing to " + line_.path() + " failed";
+            return false;
+        }
+        done += static_cast<std::size_t>(taken);
+        if (done < piece.size()) {
+            pollfd polled{line_.fd(), POLLOUT, 0};
+            waitOn(&polled, kPollStep);
+        }
+    }
+    return done == piece.size();
+}
+
+} // namespace gearsim

@@ -13,7 +13,7 @@ set(GEAR_DATA_DIR ${CMAKE_CURRENT_SOURCE_DIR}/data)
 set(GEAR_DATA_OUT ${CMAKE_CURRENT_BINARY_DIR}/data)
 set(GEAR_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/gear-monitor)
 
-install(TARGETS gear-monitor gear-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS gear-monitor gear-sim gear-log RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${GEAR_DATA_DIR}/gear-monitor.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${GEAR_APP_ID}.desktop)

@@ -1,0 +1,48 @@
+// gear-log: prints what changed during a recorded monitor session, with times.
+
+#include "ProgramVersion.h"
+#include "Timeline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <fstream>
+#include <iostream>
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("gear-log"));
+    QCoreApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints what changed in a recording made by gear-monitor --record: each input, output "
+        "and configuration relay with its address and meaning, the firmware version, the cycle "
+        "count, the port, the link, and the lines the monitor ignored."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV for a spreadsheet.")});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        std::cerr << "gear-log: expected one recording (see --help)" << std::endl;
+        return 2;
+    }
+    const std::string path = parser.positionalArguments().constFirst().toStdString();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << "gear-log: cannot read " << path << std::endl;
+        return 1;
+    }
+    const auto read = recording::readRecording(in);
+    if (const auto *error = std::get_if<recording::ParseError>(&read)) {
+        std::cerr << "gear-log: " << path << ":" << error->lineNumber << ": " << error->message
+                  << std::endl;
+        return 2;
+    }
+    const bool csv = parser.isSet(QStringLiteral("csv"));
+    if (csv)
+        std::cout << csvHeader().toStdString() << '\n';
+    for (const Change &change : timelineOf(std::get<recording::Recording>(read)))
+        std::cout << (csv ? csvRow(change) : formatChange(change)).toStdString() << '\n';
+    return 0;
+}

@@ -2,6 +2,7 @@
 // tick's full repaint or link-failed display. Run with `make bench`; not part of the tests.
 #include "MonitorFixture.h"
 #include "link/StatusDecoder.h"
+#include "ui/SessionRecorder.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -48,6 +49,17 @@ private slots:
 
     void receivedLineThroughTheWindow() {
         BenchWindow b;
+        FakeSerial *serial = &b.serial();
+        QBENCHMARK {
+            serial->deliver(QStringLiteral("I:10110011 01001101 01\r"));
+        }
+    }
+
+    // The same with the session recorded to a file: one write() more per line.
+    void receivedLineThroughTheRecordingWindow() {
+        BenchWindow b;
+        QString error;
+        b.window().setRecorder(SessionRecorder::create(b.host.folder + "/bench.rec", error));
         FakeSerial *serial = &b.serial();
         QBENCHMARK {
             serial->deliver(QStringLiteral("I:10110011 01001101 01\r"));

@@ -79,8 +79,8 @@ void decodeLine(const recording::Event &event, Decoded &now, std::vector<Change>
 
 QString inputAddress(int index) {
     // The record's groups: X0-X7, X100-X107, X110-X111.
-    const int group = index / 8;
-    return QStringLiteral("X%1").arg(group * 100 + index % 8 + (group == 2 ? 10 : 0));
+    static constexpr int kGroupBase[] = {0, 100, 110};
+    return QStringLiteral("X%1").arg(kGroupBase[index / 8] + index % 8);
 }
 
 QString outputAddress(int index) {

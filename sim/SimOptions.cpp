@@ -68,6 +68,18 @@ void readController(const QCommandLineParser &parser, SimOptions &options) {
             bad(QStringLiteral("start-count"), QStringLiteral("expected a whole number"))};
 }
 
+// Only a pseudo-terminal can be pulled out and plugged back by the simulator itself.
+void readReplug(const QCommandLineParser &parser, SimOptions &options) {
+    if (!parser.isSet(QStringLiteral("replug-after")) &&
+        !parser.isSet(QStringLiteral("replug-for")))
+        return;
+    if (!options.device.empty())
+        throw OptionError{QStringLiteral("--replug-after and --replug-for need the "
+                                         "pseudo-terminal; pull a --device out yourself")};
+    options.replug.after = seconds(parser, QStringLiteral("replug-after"), 0.1);
+    options.replug.gone = seconds(parser, QStringLiteral("replug-for"), 0);
+}
+
 void readTiming(const QCommandLineParser &parser, SimOptions &options) {
     options.pace.fast = parser.isSet(QStringLiteral("fast"));
     if (options.pace.fast && parser.isSet(QStringLiteral("frame-ms")))
@@ -82,6 +94,7 @@ void readTiming(const QCommandLineParser &parser, SimOptions &options) {
     }
     if (parser.isSet(QStringLiteral("duration")))
         options.timeline.duration = seconds(parser, QStringLiteral("duration"), 0.001);
+    readReplug(parser, options);
     options.garbage = parser.isSet(QStringLiteral("garbage"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 }
@@ -136,6 +149,15 @@ void addSimOptions(QCommandLineParser &parser) {
          text("Stay silent this many seconds, then resume (default 10 when --silent-after is "
               "given)."),
          text("seconds"), text("10")},
+        {text("replug-after"),
+         text("Vanish like a pulled USB adapter after this many seconds (default 20 when "
+              "--replug-for is given): the pseudo-terminal hangs up and the comN link goes; "
+              "then come back on a new pseudo-terminal under the same link, and again after "
+              "as many seconds."),
+         text("seconds"), text("20")},
+        {text("replug-for"),
+         text("Stay unplugged this many seconds (default 3 when --replug-after is given)."),
+         text("seconds"), text("3")},
         {text("duration"), text("End by itself after this many seconds."), text("seconds")},
         {text("verbose"), text("Echo every line sent on standard error.")},
         {text("replay"),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Replug.h"
 #include "Schedule.h"
 #include "StatusRecords.h"
 
@@ -24,6 +25,7 @@ struct SimOptions {
     Pace pace;
     bool garbage = false;
     Timeline timeline;
+    Replug replug;
     bool verbose = false;
     std::string replayFile;   // a recording to send instead of playing the gear cycle
     double replaySpeed = 1.0; // how much faster than recorded

@@ -25,9 +25,22 @@ Transmitter::Transmitter(SerialLine &line, const SimOptions &options, std::ostre
     : line_(line), options_(options), log_(log), cycle_(options.config, options.startCount),
       composer_(options.firmwareVersion, options.garbage) {}
 
+Transmitter &Transmitter::resume(Clock::time_point runStart, const GearCycle &cycle,
+                                 const RunSummary &sofar) {
+    start_ = runStart;
+    cycle_ = cycle;
+    summary_ = sofar;
+    summary_.unplugged = false;
+    return *this;
+}
+
+Transmitter &Transmitter::unplugAt(std::optional<double> seconds) {
+    unplugAt_ = seconds;
+    return *this;
+}
+
 RunSummary Transmitter::run() {
-    start_ = Clock::now();
-    Clock::time_point frameStart = start_;
+    Clock::time_point frameStart = Clock::now();
     while (summary_.error.empty()) {
         const std::vector<std::string> pieces = composer_.compose(cycle_);
         const FramePlan plan = planFrame(pieces, options_.pace);
@@ -36,6 +49,10 @@ RunSummary Transmitter::run() {
             if (!waitUntil(frameStart + micros(plan.offsetsUs[i])) ||
                 options_.timeline.finishedAt(elapsedSeconds()))
                 return summary_;
+            if (unplugAt_ && elapsedSeconds() >= *unplugAt_) {
+                summary_.unplugged = true;
+                return summary_;
+            }
             sentAny = offer(pieces[i]) || sentAny;
         }
         ++(sentAny ? summary_.framesSent : summary_.framesSkipped);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -18,7 +19,8 @@ struct RunSummary {
     std::uint64_t framesSkipped = 0; // frames with no reader, or silent
     std::uint64_t piecesDropped = 0; // pieces left out because the line had not taken the last
     std::uint64_t cyclesCompleted = 0;
-    std::string error; // why the line was given up; empty after a normal end
+    std::string error;      // why the line was given up; empty after a normal end
+    bool unplugged = false; // ended because the line was due to be pulled out
 };
 
 // The I/O loop: paces the frames of the gear cycle onto the line until the duration runs out, a
@@ -27,12 +29,20 @@ struct RunSummary {
 // never gets stale lines.
 class Transmitter {
 public:
-    Transmitter(SerialLine &line, const SimOptions &options, std::ostream &log);
-    RunSummary run();
-
-private:
     using Clock = std::chrono::steady_clock;
 
+    Transmitter(SerialLine &line, const SimOptions &options, std::ostream &log);
+    // A line plugged back in goes on where the one before it left off: the same run's clock
+    // (silence and duration count from the first start), the same gear cycle, the counts so far.
+    Transmitter &resume(Clock::time_point runStart, const GearCycle &cycle,
+                        const RunSummary &sofar);
+    // Ends the run, as unplugged, at this second of it.
+    Transmitter &unplugAt(std::optional<double> seconds);
+    RunSummary run();
+    const GearCycle &cycle() const { return cycle_; }
+    Clock::time_point runStart() const { return start_; }
+
+private:
     bool waitUntil(Clock::time_point deadline);
     void waitOnLine(std::chrono::nanoseconds timeout);
     bool offer(const std::string &piece);
@@ -48,7 +58,8 @@ private:
     std::ostream &log_;
     GearCycle cycle_;
     FrameComposer composer_;
-    Clock::time_point start_;
+    Clock::time_point start_ = Clock::now();
+    std::optional<double> unplugAt_;
     std::string pending_;
     bool readerPresent_ = false;
     bool silent_ = false;

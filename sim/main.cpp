@@ -12,10 +12,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <poll.h>
 
 using namespace gearsim;
 
@@ -73,6 +75,97 @@ std::optional<recording::Recording> loadRecording(const std::string &path) {
     return std::get<recording::Recording>(std::move(read));
 }
 
+// Waits `seconds`, or less when asked to stop; false then.
+bool pauseFor(double seconds) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(seconds));
+    while (!stopRequested()) {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero())
+            return true;
+        const auto secs = std::chrono::duration_cast<std::chrono::seconds>(left);
+        const timespec span{static_cast<time_t>(secs.count()),
+                            static_cast<long>(std::chrono::nanoseconds(left - secs).count())};
+        ppoll(nullptr, 0, &span, waitSignalMask());
+    }
+    return false;
+}
+
+// An opened line with the link that names it, if one was asked for.
+struct PluggedIn {
+    std::unique_ptr<SerialLine> line;
+    std::unique_ptr<OwnedPortLink> link;
+};
+
+// Opens the line, announces it and links it; nothing (after saying why) when that fails.
+std::optional<PluggedIn> plugIn(const SimOptions &options) {
+    SerialLine::Opened opened = openLine(options);
+    if (!opened.line) {
+        std::cerr << "gear-sim: " << opened.error << std::endl;
+        return std::nullopt;
+    }
+    announce(*opened.line, options);
+    PluggedIn plugged{std::move(opened.line), nullptr};
+    if (!options.linkDir.empty()) {
+        OwnedPortLink::Made made =
+            OwnedPortLink::create(options.linkDir, options.port, plugged.line->path());
+        if (!made.link) {
+            std::cerr << "gear-sim: " << made.error << std::endl;
+            return std::nullopt;
+        }
+        plugged.link = std::move(made.link);
+        std::cout << "gear-sim: linked " << plugged.link->path() << " -> "
+                  << plugged.line->path() << std::endl;
+    }
+    if (plugged.line->isPseudoTerminal())
+        std::cerr << "gear-sim: waiting for a reader" << std::endl;
+    return plugged;
+}
+
+// Sends the recorded lines once, with their timing.
+int replay(const SimOptions &options, const recording::Recording &recorded) {
+    const std::optional<PluggedIn> plugged = plugIn(options);
+    if (!plugged)
+        return Failed;
+    const ReplaySummary replayed =
+        Replayer(*plugged->line, recorded, options.replaySpeed, std::cerr).run();
+    std::cerr << "gear-sim: replay ended; lines sent " << replayed.linesSent << ", dropped "
+              << replayed.linesDropped << std::endl;
+    if (!replayed.error.empty()) {
+        std::cerr << "gear-sim: " << replayed.error << std::endl;
+        return Failed;
+    }
+    return Ended;
+}
+
+// Opens the line, links it and sends on it; with a replug plan, pulls it out and plugs a new one
+// in under the same link until the run ends. The gear cycle and the run's clock go on across.
+int runPluggedIn(const SimOptions &options, RunSummary &summary) {
+    std::optional<Transmitter::Clock::time_point> runStart;
+    GearCycle cycle(options.config, options.startCount);
+    for (;;) {
+        std::optional<PluggedIn> plugged = plugIn(options);
+        if (!plugged)
+            return Failed;
+        Transmitter transmitter(*plugged->line, options, std::cerr);
+        if (runStart)
+            transmitter.resume(*runStart, cycle, summary);
+        runStart = transmitter.runStart();
+        const double now =
+            std::chrono::duration<double>(Transmitter::Clock::now() - *runStart).count();
+        summary = transmitter.unplugAt(options.replug.unplugAt(now)).run();
+        cycle = transmitter.cycle();
+        if (!summary.unplugged)
+            return Ended;
+        // As when an adapter is pulled: the link goes and the reader sees a hang-up.
+        plugged.reset();
+        std::cerr << "gear-sim: unplugged for " << options.replug.gone << " s" << std::endl;
+        if (!pauseFor(options.replug.gone))
+            return Ended;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -97,40 +190,12 @@ int main(int argc, char *argv[]) {
     // A script that read the first line and closed the pipe must not kill us before the link is
     // removed.
     signal(SIGPIPE, SIG_IGN);
-    const SerialLine::Opened opened = openLine(options);
-    if (!opened.line) {
-        std::cerr << "gear-sim: " << opened.error << std::endl;
-        return Failed;
-    }
-    announce(*opened.line, options);
-
-    std::unique_ptr<OwnedPortLink> link;
-    if (!options.linkDir.empty()) {
-        OwnedPortLink::Made made =
-            OwnedPortLink::create(options.linkDir, options.port, opened.line->path());
-        if (!made.link) {
-            std::cerr << "gear-sim: " << made.error << std::endl;
-            return Failed;
-        }
-        link = std::move(made.link);
-        std::cout << "gear-sim: linked " << link->path() << " -> " << opened.line->path()
-                  << std::endl;
-    }
-    if (opened.line->isPseudoTerminal())
-        std::cerr << "gear-sim: waiting for a reader" << std::endl;
-
-    if (recorded) {
-        const ReplaySummary replayed =
-            Replayer(*opened.line, *recorded, options.replaySpeed, std::cerr).run();
-        std::cerr << "gear-sim: replay ended; lines sent " << replayed.linesSent << ", dropped "
-                  << replayed.linesDropped << std::endl;
-        if (!replayed.error.empty()) {
-            std::cerr << "gear-sim: " << replayed.error << std::endl;
-            return Failed;
-        }
-        return Ended;
-    }
-    const RunSummary summary = Transmitter(*opened.line, options, std::cerr).run();
+    if (recorded)
+        return replay(options, *recorded);
+    RunSummary summary;
+    const int status = runPluggedIn(options, summary);
+    if (status != Ended)
+        return status;
     report(summary);
     if (!summary.error.empty()) {
         std::cerr << "gear-sim: " << summary.error << std::endl;

@@ -40,6 +40,7 @@ Form1::Form1(Host &host, QWidget *parent)
     setWindowIcon(builtInAppIcon());
     buildWindow();
     connectMenus();
+    setUpReconnect();
 
     // The tick runs from the moment the window exists until it closes.
     Timer1 = new QTimer(this);
@@ -78,7 +79,7 @@ void Form1::Form_Load() {
     MSPort1 = host_.createSerialComponent();
     if (MSPort1) {
         connect(MSPort1.get(), &SerialComponent::OnRead, this, &Form1::MSPort1_OnRead);
-        connect(MSPort1.get(), &SerialComponent::linkLost, this, &Form1::declareLinkFailed);
+        connect(MSPort1.get(), &SerialComponent::linkLost, this, &Form1::portVanished);
     } else {
         showMessage(QStringLiteral("The serial port could not be set up: the monitor runs "
                                    "without a controller port."));
@@ -103,6 +104,7 @@ void Form1::closeEvent(QCloseEvent *event) {
 
 // Every step is carried out whatever the one before it met.
 void Form1::Form_QueryUnload() {
+    endReconnectWait();
     if (MSPort1 && MSPort1->isOpen())
         (void)MSPort1->setOpen(false);
     host_.processEvents();

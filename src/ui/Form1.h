@@ -3,6 +3,7 @@
 #include "display/Colours.h"
 #include "display/ControlId.h"
 #include "link/MonitorState.h"
+#include "link/ReconnectWait.h"
 #include "ui/MenuId.h"
 #include "ui/MessageBoxHold.h"
 
@@ -90,6 +91,11 @@ public:
     void setRecorder(std::unique_ptr<SessionRecorder> recorder);
     SessionRecorder *recorder() const { return recorder_.get(); }
 
+    // A port whose device went away, waited for; the Port list refreshed as the Comm menu opens.
+    void Reconnect_Timer();
+    void CommMenu_AboutToShow();
+    bool waitingForPort() const { return reconnect_.waiting(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -100,6 +106,10 @@ private:
     void setBackground(ControlId id, BgrColour colour);
     void showMessage(const QString &text);
     void declareLinkFailed();
+    void setUpReconnect();
+    void portVanished();
+    void endReconnectWait();
+    void rebuildPortItems(const QList<int> &ports, const QString &checkedCaption);
     void checkMenusFromSettings();
     void recordLine(const QString &line);
     void recordPortState();
@@ -115,6 +125,8 @@ private:
     QList<QAction *> Menu_Port_Number;
     QTimer *Timer1 = nullptr;
     std::unique_ptr<SerialComponent> MSPort1;
+    ReconnectWait reconnect_;
+    QTimer *reconnectTimer_ = nullptr;
 
     // Lines, a lost link and ticks that a message box's nested event loop delivers wait here.
     MessageBoxHold hold_;

@@ -50,6 +50,7 @@ void Form1::RunStartupStep() {
 }
 
 void Form1::ResetPort_Click() {
+    endReconnectWait();
     state_.TickCount = kResetPortTickCount;
 }
 

@@ -40,6 +40,7 @@ void Form1::DecodeStatusLine() {
 // Closes the port, hands it every setting while closed and opens it last. A name that gives no
 // port number only closes it. Any refusal falls back to no port and declares the link failed.
 void Form1::StartLGPort() {
+    endReconnectWait();
     if (!MSPort1)
         return;
     SerialComponent &port = *MSPort1;
@@ -59,7 +60,11 @@ void Form1::StartLGPort() {
 }
 
 void Form1::LoadPortSettings() {
-    const QList<int> ports = MSPort1 ? MSPort1->listPorts() : QList<int>();
+    rebuildPortItems(MSPort1 ? MSPort1->listPorts() : QList<int>(), state_.PortSettings.Name);
+}
+
+// Items 1 to n anew, one per port; the item whose caption is `checkedCaption` is checked.
+void Form1::rebuildPortItems(const QList<int> &ports, const QString &checkedCaption) {
     QMenu *portMenu = menu(MenuId::Menu_Port);
     while (Menu_Port_Number.size() > 1) {
         QAction *item = Menu_Port_Number.takeLast();
@@ -72,7 +77,7 @@ void Form1::LoadPortSettings() {
         QAction *item = portMenu->addAction(caption);
         item->setObjectName(QStringLiteral("Menu_Port_Number(%1)").arg(index));
         item->setCheckable(true);
-        item->setChecked(state_.PortSettings.Name == caption);
+        item->setChecked(checkedCaption == caption);
         item->setToolTip(MSPort1->portDevice(ports.at(k)));
         item->setVisible(true);
         connect(item, &QAction::triggered, this, [this, index] { Menu_Port_Number_Click(index); });
@@ -119,6 +124,8 @@ void Form1::ClearParityChecks() {
 // Saves the choice, declares the link failed until the reopened port brings lines, lets waiting
 // events (painting included) run, then reopens the port.
 void Form1::ApplyPortSettings() {
+    // A choice ends any wait for a vanished port, before waiting events get a chance to reopen it.
+    endReconnectWait();
     state_.SaveRequested = true;
     LoadSaveFiles();
     setBackground(ControlId::LG_CommOK, Colour::Red);

@@ -1,0 +1,251 @@
+// A port whose device goes away is opened again, silently, when the device
+// returns; the Port list follows the ports present when the Comm menu opens.
+// The controller is a pseudo-terminal behind a comN link; the tries are made by
+// calling the reconnect timer's handler, never by sleeping.
+#include "MonitorFixture.h"
+#include "ProcessHelpers.h"
+#include "Pty.h"
+#include "platform/QtSerialComponent.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSerialPort>
+#include <QtTest>
+
+namespace {
+
+using C = ControlId;
+using M = MenuId;
+
+const QStringList kLines = {"V:2.2.0", "C:12", "F:11100", "O:000001", "I:10000000 00000000 00"};
+
+QAction *portItem(MonitorFixture &f, const QString &caption) {
+    for (QAction *item : f.window().portItems())
+        if (item->text() == caption)
+            return item;
+    return nullptr;
+}
+
+QStringList portCaptions(MonitorFixture &f) {
+    QStringList captions;
+    for (const QAction *item : f.window().portItems())
+        captions << item->text();
+    return captions;
+}
+
+} // namespace
+
+class ReconnectPtyTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<MonitorFixture> f;
+    std::unique_ptr<Pty> pty;
+
+    bool portOpen() { return f->host.lastRealSerial->isOpen(); }
+    bool link(int number, const QString &target) {
+        return linkComPort(f->host.folder, number, target);
+    }
+
+    void chooseCom7At9600() {
+        QVERIFY(link(7, pty->devicePath()));
+        f->window().LoadPortSettings();
+        QAction *com7 = portItem(*f, "Com7");
+        QVERIFY(com7);
+        f->window().menuItem(M::Menu_Baud_9600)->trigger();
+        com7->trigger();
+        QVERIFY(portOpen());
+    }
+
+    void receiveLinesAndGoLive(Pty &from) {
+        f->state().LastLine.clear();
+        QVERIFY(from.write((kLines.join('\r') + '\r').toLatin1()));
+        QTRY_COMPARE(f->state().LastLine, kLines.last());
+        f->ticks(1);
+        QVERIFY(!f->shown(C::CommFail));
+        QCOMPARE(f->rendered(C::LG_CommOK), rgb(0x00FF00));
+    }
+
+    // Com7 open and live, then its device hangs up: the window waits for it.
+    void openThenHangUp() {
+        f->state().TickCount = 1000; // start-up long over
+        chooseCom7At9600();
+        receiveLinesAndGoLive(*pty);
+        pty->close();
+        QTRY_VERIFY(f->window().waitingForPort());
+        QVERIFY(!portOpen());
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<MonitorFixture>(PortKind::Real);
+        pty = std::make_unique<Pty>();
+        QVERIFY(pty->isOpen());
+    }
+    void cleanup() {
+        f.reset();
+        pty.reset();
+    }
+
+    // Whatever way the device comes back, the same settings open it again without
+    // a word to the user, and the panel goes live only on the lines that follow.
+    void theVanishedPortIsOpenedAgainWhenItReturns_data() {
+        QTest::addColumn<QString>("comeback");
+        QTest::newRow("a new device at the same link") << "new";
+        QTest::newRow("the link re-pointed to a device already there") << "repointed";
+        QTest::newRow("busy at first, then free") << "busy";
+    }
+    void theVanishedPortIsOpenedAgainWhenItReturns() {
+        QFETCH(QString, comeback);
+        std::unique_ptr<Pty> other;
+        if (comeback == "repointed")
+            other = std::make_unique<Pty>();
+        openThenHangUp();
+        const QByteArray settingsBefore = f->settingsBytes();
+        const QStringList checkedBefore = f->checkedItems();
+
+        // Gone: the tries fail quietly and the panel shows the link lost.
+        f->ticks(1);
+        QCOMPARE(f->caption(C::FirmwareVersion), "COMM FAIL");
+        QVERIFY(link(7, f->host.folder + "/nowhere"));
+        f->window().Reconnect_Timer();
+        f->window().Reconnect_Timer();
+        QVERIFY(f->window().waitingForPort());
+        QVERIFY(!portOpen());
+
+        if (!other)
+            other = std::make_unique<Pty>();
+        QVERIFY(link(7, other->devicePath()));
+        if (comeback == "busy") {
+            QSerialPort holder(other->devicePath());
+            QVERIFY(holder.open(QIODevice::ReadOnly));
+            f->window().Reconnect_Timer();
+            QVERIFY(f->window().waitingForPort());
+            QVERIFY(!portOpen());
+        }
+        f->window().Reconnect_Timer();
+        QVERIFY(portOpen());
+        QVERIFY(!f->window().waitingForPort());
+
+        // Open but silent: still failed until lines arrive.
+        f->ticks(1);
+        QCOMPARE(f->caption(C::FirmwareVersion), "COMM FAIL");
+        receiveLinesAndGoLive(*other);
+        QCOMPARE(f->caption(C::FirmwareVersion), "2.2.0");
+
+        QCOMPARE(f->host.messages, QStringList{});
+        QCOMPARE(f->host.beeps, 0);
+        QCOMPARE(f->settingsBytes(), settingsBefore);
+        QCOMPARE(f->checkedItems(), checkedBefore);
+        QCOMPARE(f->state().PortSettings.Name, "Com7");
+    }
+
+    // The timer runs only while waiting, once a second.
+    void theTimerRunsOnlyWhileWaiting() {
+        QTimer *timer = f->window().findChild<QTimer *>("ReconnectTimer");
+        QVERIFY(timer);
+        QVERIFY(!timer->isActive());
+        openThenHangUp();
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 1000);
+        auto back = std::make_unique<Pty>();
+        QVERIFY(link(7, back->devicePath()));
+        f->window().Reconnect_Timer();
+        QVERIFY(!timer->isActive());
+    }
+
+    // Each user action during the wait ends it and does just what it does without
+    // one.
+    void aUserActionEndsTheWait_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("deviceBack");
+        QTest::addColumn<bool>("openAfter");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("RESET PORT, device back") << "reset" << true << true << "Com7" << 0;
+        QTest::newRow("RESET PORT, device still gone")
+            << "reset" << false << false << "None/Reset" << 1;
+        QTest::newRow("None/Reset") << "none" << true << false << "None/Reset" << 0;
+        QTest::newRow("a speed choice, device still gone")
+            << "speed" << false << false << "None/Reset" << 1;
+    }
+    void aUserActionEndsTheWait() {
+        QFETCH(QString, action);
+        QFETCH(bool, deviceBack);
+        QFETCH(bool, openAfter);
+        QFETCH(QString, nameAfter);
+        QFETCH(int, messages);
+        openThenHangUp();
+        auto back = std::make_unique<Pty>();
+        QVERIFY(link(7, deviceBack ? back->devicePath() : f->host.folder + "/nowhere"));
+
+        if (action == "reset") {
+            f->window().menuItem(M::ResetPort)->trigger();
+            QVERIFY(!f->window().waitingForPort());
+            f->ticks(2); // the port is opened two ticks after the click
+        } else if (action == "none") {
+            portItem(*f, "None/Reset")->trigger();
+        } else {
+            f->window().menuItem(M::Menu_Baud_9600)->trigger();
+        }
+        QVERIFY(!f->window().waitingForPort());
+        QCOMPARE(portOpen(), openAfter);
+        QCOMPARE(f->state().PortSettings.Name, nameAfter);
+        QCOMPARE(f->host.messages.size(), messages);
+        if (messages > 0)
+            QVERIFY(f->host.messages.first().startsWith("LG PORT ERROR : "));
+
+        // Later tries, had any been left, would open the device now.
+        QVERIFY(link(7, back->devicePath()));
+        f->window().Reconnect_Timer();
+        QCOMPARE(portOpen(), openAfter);
+    }
+
+    // A port the user chose that cannot open is reported and not waited for.
+    void aUserOpenThatFailsIsNotWaitedFor() {
+        QVERIFY(link(7, pty->devicePath()));
+        f->window().LoadPortSettings();
+        QVERIFY(link(7, f->host.folder + "/nowhere"));
+        f->window().menuItem(M::Menu_Baud_9600)->trigger();
+        portItem(*f, "Com7")->trigger();
+        QCOMPARE(f->host.messages.size(), 1);
+        QVERIFY(!f->window().waitingForPort());
+    }
+
+    // Links at high numbers, clear of the system's own ports (listed as Com1, Com2, ...).
+    void thePortListFollowsThePortsPresentWhenTheCommMenuOpens() {
+        f->window().LoadPortSettings();
+        const QStringList system = portCaptions(*f);
+        QVERIFY(!system.contains("Com201") && !system.contains("Com203"));
+        QMenu *comm = f->window().menu(M::Menu_Comm);
+
+        // Plugged in after start-up.
+        QVERIFY(link(203, pty->devicePath()));
+        emit comm->aboutToShow();
+        QCOMPARE(portCaptions(*f), system + QStringList{"Com203"});
+
+        // The chosen port stays listed and checked while it is gone; another one goes.
+        Pty second;
+        QVERIFY(link(201, second.devicePath()));
+        emit comm->aboutToShow();
+        QCOMPARE(portCaptions(*f), system + QStringList({"Com201", "Com203"}));
+        f->window().menuItem(M::Menu_Baud_9600)->trigger();
+        portItem(*f, "Com203")->trigger();
+        QVERIFY(QFile::remove(f->host.folder + "/com203"));
+        QVERIFY(QFile::remove(f->host.folder + "/com201"));
+        emit comm->aboutToShow();
+        QCOMPARE(portCaptions(*f), system + QStringList{"Com203"});
+        QVERIFY(portItem(*f, "Com203")->isChecked());
+
+        // Choosing an item of a rebuilt list opens that port.
+        QVERIFY(link(201, second.devicePath()));
+        emit comm->aboutToShow();
+        portItem(*f, "Com201")->trigger();
+        QCOMPARE(f->state().PortSettings.Name, "Com201");
+        QVERIFY(portOpen());
+        QCOMPARE(f->checkedItems().last(), "Com201");
+        QCOMPARE(f->host.messages, QStringList{});
+    }
+};
+
+QTEST_MAIN(ReconnectPtyTest)
+#include "reconnect_pty_test.moc"

@@ -5,6 +5,7 @@
 #include "platform/PortRefusal.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSerialPortInfo>
 
@@ -99,6 +100,12 @@ SerialResult QtSerialComponent::deviceForPort(QString &device) const {
     return SerialResult::success();
 }
 
+bool QtSerialComponent::lastDevicePresent() const {
+    if (!lastLink_.isEmpty())
+        return !QFileInfo(lastLink_).canonicalFilePath().isEmpty(); // empty when dangling
+    return lastDevice_.isEmpty() || QFileInfo::exists(lastDevice_);
+}
+
 SerialResult QtSerialComponent::notASerialDevice(const QString &shownPath) const {
     return SerialResult::failure(QStringLiteral("Port Com%1 leads to %2, which is not a serial "
                                                 "device now (is the adapter plugged in?)")
@@ -112,6 +119,9 @@ SerialResult QtSerialComponent::openPort() {
         return r;
     lines_.reset();
     waiting_.clear();
+    const QString link = programFolder_ + QStringLiteral("/com%1").arg(portNumber_);
+    lastLink_ = QFileInfo(link).isSymLink() ? link : QString();
+    lastDevice_ = device;
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly)) {
         qCInfo(gearLink) << "could not open" << device << "as Com" << portNumber_ << ":"

@@ -19,6 +19,7 @@ public:
 
     QList<int> listPorts() override;
     QString portDevice(int portNumber) const override;
+    bool lastDevicePresent() const override;
 
     bool isOpen() const override { return port_.isOpen(); }
     SerialResult setOpen(bool open) override;
@@ -49,6 +50,9 @@ private:
     QString programFolder_;
     QSerialPort port_;
     int portNumber_ = 0;
+    // What the last open went through: the comN link, if the number came from one, and the device.
+    QString lastLink_;
+    QString lastDevice_;
     bool holdDtr_ = false;
     LineAssembler lines_;
     QStringList waiting_;

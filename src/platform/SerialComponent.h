@@ -32,6 +32,11 @@ public:
     // The device behind a port number, for the menu's tooltip; empty when unknown.
     virtual QString portDevice(int portNumber) const = 0;
 
+    // Whether the device the port last opened, or the comN link it was reached through, leads to
+    // a device now. A look at one path, cheap enough to make every second while a vanished port
+    // is waited for, where listing every port would not be. True when it cannot tell.
+    virtual bool lastDevicePresent() const { return true; }
+
     virtual bool isOpen() const = 0;
     virtual SerialResult setOpen(bool open) = 0;
     virtual SerialResult setPortNumber(double portNumber) = 0;

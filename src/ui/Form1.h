@@ -109,6 +109,7 @@ private:
     void setUpReconnect();
     void portVanished();
     void endReconnectWait();
+    void noteFailedTry(const QString &reason);
     void rebuildPortItems(const QList<int> &ports, const QString &checkedCaption);
     void checkMenusFromSettings();
     void recordLine(const QString &line);

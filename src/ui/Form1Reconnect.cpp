@@ -27,6 +27,7 @@ void Form1::portVanished() {
     if (hold_.holdEvent([this] { portVanished(); }))
         return;
     state_.LinkSilenceCount = kLinkFailedCount;
+    recordPortState();
     if (!MSPort1 || MSPort1->isOpen() || portNumberOf(state_.PortSettings.Name) <= 0)
         return;
     qCInfo(gearLink).noquote() << "waiting for" << state_.PortSettings.Name << "to come back";
@@ -53,16 +54,28 @@ void Form1::Reconnect_Timer() {
     // again later.
     if (hold_.holding())
         return;
+    // Opening lists every port; while the device is plainly still gone, a look
+    // at its path is enough.
+    if (!MSPort1->lastDevicePresent()) {
+        noteFailedTry(QStringLiteral("its device is not there"));
+        return;
+    }
+    qCDebug(gearLink).noquote() << "trying" << state_.PortSettings.Name;
     const SerialResult result = openPort(*MSPort1, parameters);
     if (result.ok) {
         qCInfo(gearLink).noquote() << state_.PortSettings.Name << "is back and open again";
         endReconnectWait();
+        recordPortState();
         return;
     }
     (void)closeIfOpen(*MSPort1);
-    if (reconnect_.tryFailed(result.description))
+    noteFailedTry(result.description);
+}
+
+void Form1::noteFailedTry(const QString &reason) {
+    if (reconnect_.tryFailed(reason))
         qCInfo(gearLink).noquote()
-            << state_.PortSettings.Name << "not opened yet, still waiting:" << result.description;
+            << state_.PortSettings.Name << "not opened yet, still waiting:" << reason;
 }
 
 // Ports plugged in or pulled out since the list was made appear or go; the

@@ -197,6 +197,24 @@ private slots:
         QTRY_COMPARE(texts(reads), QStringList{"O:101\r"});
     }
 
+    // While a vanished port is waited for, one look at its link tells whether a try is worth
+    // making: the link dangling, re-pointed, or its device back.
+    void lastDevicePresentFollowsTheLink() {
+        QVERIFY(serial->lastDevicePresent()); // nothing opened yet: it cannot tell
+        QVERIFY(configureAndOpen(*serial, kLinked).ok);
+        QVERIFY(serial->lastDevicePresent());
+        QSignalSpy lost(serial.get(), &SerialComponent::linkLost);
+        const QString gone = pty->devicePath();
+        pty->close();
+        QVERIFY(lost.wait(5000));
+        QVERIFY(!QFile::exists(gone) || !serial->lastDevicePresent());
+        QVERIFY(linkPort(kLinked, folder->path() + "/nowhere"));
+        QVERIFY(!serial->lastDevicePresent());
+        Pty other;
+        QVERIFY(linkPort(kLinked, other.devicePath()));
+        QVERIFY(serial->lastDevicePresent());
+    }
+
     // A partial line does not survive a close: it would be glued to the next session's first line.
     void closeForgetsThePartialLine() {
         QVERIFY(configureAndOpen(*serial, kLinked).ok);

@@ -5,13 +5,17 @@
 #include "MonitorFixture.h"
 #include "ProcessHelpers.h"
 #include "Pty.h"
+#include "link/Recording.h"
 #include "platform/QtSerialComponent.h"
+#include "ui/SessionRecorder.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QSerialPort>
 #include <QtTest>
+
+#include <fstream>
 
 namespace {
 
@@ -151,6 +155,32 @@ private slots:
         QVERIFY(link(7, back->devicePath()));
         f->window().Reconnect_Timer();
         QVERIFY(!timer->isActive());
+    }
+
+    // A recording of the session shows the port going with its device and
+    // coming back with it, each once, then closed as the recording ends.
+    void aRecordingShowsThePortGoAndComeBack() {
+        const QString path = f->host.folder + "/session.rec";
+        QString error;
+        f->window().setRecorder(SessionRecorder::create(path, error, [] { return 0; }));
+        QVERIFY2(f->window().recorder(), qPrintable(error));
+        openThenHangUp();
+        f->window().Reconnect_Timer();
+        auto back = std::make_unique<Pty>();
+        QVERIFY(link(7, back->devicePath()));
+        f->window().Reconnect_Timer();
+        QVERIFY(portOpen());
+        f->window().setRecorder(nullptr);
+
+        std::ifstream in(QFile::encodeName(path).toStdString());
+        const auto read = recording::readRecording(in);
+        QVERIFY(std::holds_alternative<recording::Recording>(read));
+        QStringList portEvents;
+        for (const auto &event : std::get<recording::Recording>(read).events)
+            if (event.kind != recording::EventKind::Line)
+                portEvents << QString::fromLatin1(recording::kindWord(event.kind));
+        QCOMPARE(portEvents.mid(portEvents.lastIndexOf("live")),
+                 (QStringList{"live", "close", "open", "close"})); // the last: recording ends
     }
 
     // Each user action during the wait ends it and does just what it does without

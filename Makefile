@@ -13,7 +13,7 @@ SANITIZER_ENV := ASAN_OPTIONS=$(ASAN_CHECKS) UBSAN_OPTIONS=halt_on_error=1:print
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench screenshot clean format package package-check \
-	release soak faults check-deps test-sanitize fuzz-build fuzz fuzz-smoke
+	release soak faults bench-wait check-deps test-sanitize fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -26,8 +26,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
+# SIM_ARGS go to gear-sim, e.g. make run SIM_ARGS="--replug-after 20 --replug-for 8".
 run: build
-	scripts/run.sh $(BUILD_DIR)
+	scripts/run.sh $(BUILD_DIR) $(SIM_ARGS)
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
@@ -58,6 +59,11 @@ faults: release
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/monitor-bench -minimumvalue 200
+
+# What waiting for a pulled-out adapter costs (BENCH_WAIT_SECONDS, default 60); see
+# docs/performance.md.
+bench-wait: release
+	scripts/bench-wait.sh $(RELEASE_DIR) $(or $(BENCH_WAIT_SECONDS),60)
 
 screenshot: build
 	folder=$$(mktemp -d) && scripts/screenshot.sh $(BUILD_DIR) docs/window.png 1.2 $$folder; rm -rf $$folder

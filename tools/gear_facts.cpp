@@ -1,12 +1,14 @@
 // Facts about the monitor for the scripts and the end-to-end test, taken from the program's own
 // definitions so they are never copied by hand:
 //
-//   gear-facts shell                  shell assignments: window caption, file names, the client
-//                                     area's size and every control's top-left corner, in pixels
-//                                     at 96 DPI (the private X server's)
+//   gear-facts shell                  shell assignments: window caption, file names, the name
+//                                     that chooses no port, the client area's size and every
+//                                     control's top-left corner, in pixels at 96 DPI (the
+//                                     private X server's)
 //   gear-facts settings-file FILE NAME
 //                                     writes the settings file selecting port NAME at 9600 8N1,
 //                                     no flow control, as the monitor itself writes it
+#include "link/PortSetup.h"
 #include "settings/SettingsFile.h"
 #include "ui/ControlTable.h"
 #include "ui/Form1.h"
@@ -44,6 +46,7 @@ int printShell() {
     out << "gear_caption=" << quoted(QString::fromLatin1(Form1::kCaption)) << '\n';
     out << "gear_settings_file=" << quoted(QString::fromLatin1(kSettingsFileName)) << '\n';
     out << "gear_icon_file=" << quoted(QString::fromLatin1(Form1::kIconFileName)) << '\n';
+    out << "gear_no_port_name=" << quoted(kNoPortName) << '\n';
     out << "gear_client_width=" << twipsToPixels(Form1::kClientWidthTwips, kScriptDpi) << '\n';
     out << "gear_client_height=" << twipsToPixels(Form1::kClientHeightTwips, kScriptDpi) << '\n';
     out << "# shellcheck disable=SC2034 # read by the scripts that source this file\n";

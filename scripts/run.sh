@@ -8,7 +8,10 @@
 # With no display the same runs for a few seconds under a private X server and a screenshot of
 # the window is saved instead.
 #
-# Usage: scripts/run.sh [BUILD_DIR]
+# Further arguments go to gear-sim, e.g. `--replug-after 20 --replug-for 8` to pull the virtual
+# adapter out every 20 s and watch the monitor reopen the port by itself when it returns.
+#
+# Usage: scripts/run.sh [BUILD_DIR [GEAR_SIM_OPTION...]]
 set -euo pipefail
 # shellcheck source=scripts/gear-facts.sh
 source "$(dirname "$0")/gear-facts.sh"
@@ -16,6 +19,8 @@ source "$(dirname "$0")/gear-facts.sh"
 source "$(dirname "$0")/processes.sh"
 
 build=${1:-build}
+shift || true
+sim_options=("$@")
 [ -d "$build" ] || { echo "run: no build folder '$build'" >&2; exit 1; }
 build=$(cd "$build" && pwd)
 monitor=$build/gear-monitor
@@ -66,9 +71,9 @@ prepare_settings() {
 start_sim() {
     local port=$1 log=${2:-}
     if [ -n "$log" ]; then
-        "$sim" --link-dir "$build" --port "$port" >"$log" 2>&1 &
+        "$sim" --link-dir "$build" --port "$port" "${sim_options[@]}" >"$log" 2>&1 &
     else
-        "$sim" --link-dir "$build" --port "$port" &
+        "$sim" --link-dir "$build" --port "$port" "${sim_options[@]}" &
     fi
     sim_pid=$!
     link=$build/com$port

@@ -34,6 +34,11 @@ readonly sim_frame_ms=100
 readonly live_within=6500
 readonly live_after_window_within=6250
 readonly link_failed_within=6000
+# The second run's virtual adapter is pulled out once the panel is live and comes back after
+# replug_gone_s; the monitor tries once a second, so the panel is live again within back_within.
+readonly replug_after_s=10
+readonly replug_gone_s=7
+readonly back_within=3000
 readonly exit_within=5000
 # A monitor waiting on a closed port uses next to no processor time.
 readonly idle_span_s=2
@@ -116,11 +121,13 @@ start_xvfb() {
     say "X server on $DISPLAY"
 }
 
+# start_sim FLAGS NAME [GEAR_SIM_OPTION...]
 start_sim() {
     local flags=$1 name=$2
+    shift 2
     sim_pid=
     "$sim_binary" --link-dir "$program_folder" --port "$port" --config "$flags" \
-        --frame-ms "$sim_frame_ms" >"$work/$name.out" 2>"$work/$name.log" &
+        --frame-ms "$sim_frame_ms" "$@" >"$work/$name.out" 2>"$work/$name.log" &
     sim_pid=$!
     for _ in $(seq 100); do
         [ -L "$program_folder/com$port" ] && return
@@ -315,22 +322,47 @@ first_run() {
     close_window
 }
 
-second_run() {
-    run="run 2"
-    local flags=01001
-    step="$run: starting gear-sim and gear-monitor"
-    start_sim "$flags" sim2
-    start_monitor monitor2
-    expect_live_panel "$flags"
-
-    step="$run: a close request with the port open ends the monitor"
-    close_window
-    step="$run: gear-sim sees its reader go once the monitor has ended"
-    for _ in $(seq 40); do
-        grep -q "reader gone" "$work/sim2.log" && break
+# Waits up to SECONDS for gear-sim's log NAME.log to say TEXT after its line SKIP.
+await_sim_log() {
+    local name=$1 text=$2 seconds=$3 skip=${4:-0}
+    for _ in $(seq $((seconds * 20))); do
+        tail -n +"$((skip + 1))" "$work/$name.log" | grep -q -- "$text" && return 0
         sleep 0.05
     done
-    grep -q "reader gone" "$work/sim2.log" || fail "gear-sim did not report its reader gone"
+    return 1
+}
+
+# The adapter is pulled out and comes back: the panel shows the link lost, then live again with
+# no one touching the monitor.
+replug_and_return() {
+    local pulled
+    step="$run: gear-sim pulls its virtual adapter out"
+    await_sim_log sim2 "unplugged for" $((replug_after_s + 5)) ||
+        fail "gear-sim did not unplug within $((replug_after_s + 5)) s"
+    pulled=$(now_ms)
+    step="$run: the link-failed display within $(seconds $link_failed_within) of the adapter going"
+    # shellcheck disable=SC2046
+    wait_for_panel $((pulled + link_failed_within)) $(link_failed_expectations)
+    step="$run: live again within $(seconds $back_within) of the adapter's return, untouched"
+    wait_for_panel $((pulled + replug_gone_s * 1000 + back_within)) "LG_CommOK=$BRIGHT_GREEN"
+    say "$run: the port reopened by itself; live again" \
+        "$(seconds $((reached - pulled - replug_gone_s * 1000))) after the adapter came back"
+}
+
+second_run() {
+    run="run 2"
+    local flags=01001 lines
+    step="$run: starting gear-sim and gear-monitor"
+    start_sim "$flags" sim2 --replug-after "$replug_after_s" --replug-for "$replug_gone_s"
+    start_monitor monitor2
+    expect_live_panel "$flags"
+    replug_and_return
+
+    step="$run: a close request with the port open ends the monitor"
+    lines=$(wc -l <"$work/sim2.log")
+    close_window
+    step="$run: gear-sim sees its reader go once the monitor has ended"
+    await_sim_log sim2 "reader gone" 2 "$lines" || fail "gear-sim did not report its reader gone"
     running "$sim_pid" || fail "gear-sim ended with its reader"
     stop_sim_expecting_clean_exit
     say "$run: the port was closed: gear-sim saw its reader go"

@@ -14,6 +14,18 @@ struct BenchWindow : MonitorFixture {
     BenchWindow() { state().TickCount = 1000; }
 };
 
+// Frames of five records whose cycle count and flags change from frame to frame.
+QStringList changingLines() {
+    QStringList lines;
+    for (int n = 0; n < 64; ++n) {
+        const QString bits = QString::number(n, 2).rightJustified(8, QLatin1Char('0'));
+        lines << QStringLiteral("V:2.2.0\r") << QStringLiteral("C:%1\r").arg(1000000 + n)
+              << QStringLiteral("F:11100\r") << QStringLiteral("O:%1\r").arg(bits.left(6))
+              << QStringLiteral("I:%1 %2 01\r").arg(bits, bits.right(4) + bits.left(4));
+    }
+    return lines;
+}
+
 } // namespace
 
 class MonitorBench : public QObject {
@@ -47,11 +59,30 @@ private slots:
         }
     }
 
+    // Each line differs from the one before, as the controller's do, so every label it moves
+    // really changes. Hidden: the line is decoded and kept for the view.
     void receivedLineThroughTheWindow() {
         BenchWindow b;
         FakeSerial *serial = &b.serial();
+        const QStringList lines = changingLines();
+        qsizetype next = 0;
         QBENCHMARK {
-            serial->deliver(QStringLiteral("I:10110011 01001101 01\r"));
+            serial->deliver(lines.at(next++ % lines.size()));
+        }
+    }
+
+    // Shown, one line per screen refresh (as at a slow line rate): the line is decoded, then the
+    // view's twenty labels move and are repainted.
+    void receivedLineWithTheViewShownAndRefreshed() {
+        BenchWindow b;
+        b.window().Show_Menu_Click();
+        FakeSerial *serial = &b.serial();
+        const QStringList lines = changingLines();
+        qsizetype next = 0;
+        QBENCHMARK {
+            serial->deliver(lines.at(next++ % lines.size()));
+            b.window().refreshSerialView();
+            QCoreApplication::processEvents(); // the repaint
         }
     }
 

@@ -54,3 +54,8 @@ inline constexpr int kSerialViewLines = 20;
 inline constexpr ControlId serialLine(int i) {
     return ControlId(int(ControlId::LGRxText_0) + i);
 }
+
+inline constexpr bool isSerialLine(ControlId id) {
+    return int(id) >= int(ControlId::LGRxText_0) &&
+           int(id) < int(ControlId::LGRxText_0) + kSerialViewLines;
+}

@@ -39,6 +39,7 @@ Form1::Form1(Host &host, QWidget *parent)
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(builtInAppIcon());
     buildWindow();
+    setUpSerialView();
     connectMenus();
     setUpReconnect();
 

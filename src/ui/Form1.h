@@ -2,6 +2,7 @@
 
 #include "display/Colours.h"
 #include "display/ControlId.h"
+#include "display/SerialViewLines.h"
 #include "link/MonitorState.h"
 #include "link/ReconnectWait.h"
 #include "ui/MenuId.h"
@@ -74,6 +75,9 @@ public:
     void ScrollSerialView(const QString &line);
     void FreezeButton_Click();
     void Show_Menu_Click();
+    // Copies the received lines into the view's labels now, rather than at the next refresh.
+    void refreshSerialView();
+    QTimer *serialViewRefresh() const { return serialViewTimer_; }
     void ResetPort_Click();
 
     // Port set-up, menus and the settings file.
@@ -101,6 +105,8 @@ protected:
 
 private:
     void buildWindow();
+    void setUpSerialView();
+    void serialViewChanged();
     void connectMenus();
     void apply(const PropertyWrite &write);
     void setBackground(ControlId id, BgrColour colour);
@@ -132,4 +138,10 @@ private:
     // Lines, a lost link and ticks that a message box's nested event loop delivers wait here.
     MessageBoxHold hold_;
     std::unique_ptr<SessionRecorder> recorder_;
+
+    // The serial view's lines, kept for every received line; its labels follow them while it is
+    // shown, at most once per screen refresh.
+    SerialViewLines serialLines_;
+    QTimer *serialViewTimer_ = nullptr;
+    quint64 shownChanges_ = 0;
 };

@@ -8,7 +8,6 @@
 #include "platform/Logging.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 void Form1::Timer1_Timer() {
     logTick();
@@ -56,8 +55,12 @@ void Form1::ResetPort_Click() {
 
 // The decoded state is left alone: only what the panel shows changes, and the notice blinks.
 void Form1::ShowLinkFailed() {
+    // The help text goes to the serial view's lines, which reach its labels when they can be seen.
     for (const PropertyWrite &write : linkFailedWrites())
-        apply(write);
+        if (!isSerialLine(write.control))
+            apply(write);
+    serialLines_.replaceAll(portHelpText());
+    serialViewChanged();
     QLabel *notice = label(ControlId::CommFail);
     notice->setVisible(notice->isHidden());
 }
@@ -65,29 +68,4 @@ void Form1::ShowLinkFailed() {
 void Form1::RepaintPanel() {
     for (const PropertyWrite &write : repaintPanelWrites(state_))
         apply(write);
-}
-
-void Form1::ScrollSerialView(const QString &line) {
-    for (int i = kSerialViewLines - 1; i >= 1; --i)
-        label(serialLine(i))->setText(label(serialLine(i - 1))->text());
-    label(serialLine(0))->setText(line);
-}
-
-void Form1::FreezeButton_Click() {
-    state_.SerialViewFrozen = !state_.SerialViewFrozen;
-    freezeButton()->setText(state_.SerialViewFrozen ? QStringLiteral("CONTINUE")
-                                                    : QStringLiteral("FREEZE"));
-}
-
-// Showing the view always unfreezes it; hiding leaves the freeze state as it is.
-void Form1::Show_Menu_Click() {
-    QWidget *view = control(ControlId::Frame10);
-    if (!view->isHidden()) {
-        view->hide();
-        return;
-    }
-    view->show();
-    view->raise();
-    state_.SerialViewFrozen = false;
-    freezeButton()->setText(QStringLiteral("FREEZE"));
 }

@@ -1,0 +1,20 @@
+#include "display/SerialViewLines.h"
+
+void SerialViewLines::push(const QString &line) {
+    // The slot of the oldest line is reused for the newest: nothing is copied.
+    newest_ = (newest_ + kCount - 1) % kCount;
+    lines_[newest_] = line;
+    ++changes_;
+}
+
+void SerialViewLines::replaceAll(const QStringList &topFirst) {
+    for (int index = 0; index < kCount; ++index) {
+        const qsizetype from = kCount - 1 - index;
+        lines_[(newest_ + index) % kCount] = from < topFirst.size() ? topFirst.at(from) : QString();
+    }
+    ++changes_;
+}
+
+const QString &SerialViewLines::at(int index) const {
+    return lines_[(newest_ + index) % kCount];
+}

@@ -99,6 +99,7 @@ private slots:
     void serialLinesKeepTheirFont() {
         MonitorFixture f;
         f.feed(QString(200, 'X') + '\r');
+        f.window().refreshSerialView(); // the labels take the lines at the view's next refresh
         auto *line = static_cast<BoxLabel *>(f.window().label(serialLine(0)));
         QVERIFY(line->text().startsWith("XXXX"));
         QCOMPARE(line->font(), line->specifiedFont());

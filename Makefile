@@ -13,7 +13,7 @@ SANITIZER_ENV := ASAN_OPTIONS=$(ASAN_CHECKS) UBSAN_OPTIONS=halt_on_error=1:print
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench screenshot clean format package package-check \
-	release soak faults bench-wait check-deps test-sanitize fuzz-build fuzz fuzz-smoke
+	release soak faults bench-wait bench-e2e check-deps test-sanitize fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -64,6 +64,15 @@ bench: build
 # docs/performance.md.
 bench-wait: release
 	scripts/bench-wait.sh $(RELEASE_DIR) $(or $(BENCH_WAIT_SECONDS),60)
+
+# The whole monitor (Release) reading a pseudo-terminal at 100, 1,100 and 2,100 lines a second and
+# flat out, view hidden and shown, next to CuteCom and cat; see docs/performance.md. Settings
+# through the environment, e.g. SHORT=1, BENCH_SECONDS=30, BENCH_BEFORE=old/gear-monitor.
+bench-e2e: deps
+	@scripts/install-deps.sh --bench
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_DIR) --target gear-monitor bench-line-feed
+	scripts/bench-e2e.sh $(RELEASE_DIR)
 
 screenshot: build
 	folder=$$(mktemp -d) && scripts/screenshot.sh $(BUILD_DIR) docs/window.png 1.2 $$folder; rm -rf $$folder

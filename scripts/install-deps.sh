@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the monitor needs to build, run and test, if any are missing.
 # With --package also those that build and check the Debian package; with --checks also those
-# of the fuzzing build.
+# of the fuzzing build; with --bench also the serial terminal the whole-program benchmark compares
+# the monitor with.
 set -euo pipefail
 
 packages=(
@@ -18,6 +19,10 @@ if [ "${1:-}" = "--package" ]; then
         lintian desktop-file-utils appstream
         file man-db       # the package check's look at icons and manual pages
     )
+fi
+
+if [ "${1:-}" = "--bench" ]; then
+    packages+=(cutecom)
 fi
 
 # The fuzz targets build with clang and its sanitizer runtimes; the sanitizer suite builds with

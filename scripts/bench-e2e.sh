@@ -1,0 +1,334 @@
+#!/usr/bin/env bash
+# `make bench-e2e`: what a received line costs the whole monitor, read from a pseudo-terminal, next
+# to a widely used Qt serial terminal (CuteCom) and to `cat` on the same stream.
+#
+# For each rate (lines a second, or "max": as fast as the reader takes them) bench-line-feed plays
+# a controller on a pseudo-terminal, frames of five status lines that change every frame, and
+# measures the reader over BENCH_SECONDS after BENCH_WARMUP: processor time, lines sent, bytes
+# left unread, resident memory. The readers, one at a time:
+#   hidden    the monitor (Release) with the serial view hidden, as it starts
+#   shown     the same, the view shown by a click on SHOW/HIDE SERIAL in its menu bar
+#   cutecom   CuteCom with the terminal opened (Alt+O), from a private HOME
+#   cat       cat into /dev/null: the floor
+# With BENCH_BEFORE=PATH (an older gear-monitor) the readers before-hidden and before-shown run
+# that program too, for a before/after comparison on one machine in one run.
+# The monitor and CuteCom run under a private X server; the monitor, from a program folder of its
+# own, reads the terminal through a com7 link chosen by its settings file (9600 8N1; a
+# pseudo-terminal ignores the speed) and logs its 500 ms tick (gear.tick), whose lateness is
+# read for the measured span.
+#
+# Prints a Markdown table and saves it as BUILD_DIR/bench-e2e.md (or BENCH_OUTPUT).
+#
+# Usage: scripts/bench-e2e.sh [BUILD_DIR]   (default build-release; make bench-e2e builds it)
+# Environment: BENCH_SECONDS (10), BENCH_WARMUP (2), BENCH_RATES ("100 1100 2100 max"),
+# BENCH_READERS ("hidden shown cutecom cat"), MONITOR (BUILD_DIR/gear-monitor), BENCH_BEFORE,
+# SHORT=1 (2 s measured after 1 s warm-up: a smoke test, not figures).
+# shellcheck disable=SC2154 # the gear_* facts are set by use_gear_facts
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/gear-facts.sh
+source "$here/gear-facts.sh"
+# shellcheck source=scripts/processes.sh
+source "$here/processes.sh"
+
+build=$(cd "${1:-build-release}" && pwd)
+use_gear_facts "$build" || exit 1
+feeder=$build/bench-line-feed
+monitor=${MONITOR:-$build/gear-monitor}
+before=${BENCH_BEFORE:-}
+seconds=${BENCH_SECONDS:-10}
+warmup=${BENCH_WARMUP:-2}
+if [ "${SHORT:-0}" = 1 ]; then
+    seconds=2 warmup=1
+fi
+read -r -a rates <<<"${BENCH_RATES:-100 1100 2100 max}"
+read -r -a readers <<<"${BENCH_READERS:-hidden shown cutecom cat}"
+[ -z "$before" ] || readers=(before-hidden before-shown "${readers[@]}")
+output=${BENCH_OUTPUT:-$build/bench-e2e.md}
+readonly port=7 tick_ms=500
+# The monitor opens its port on its tenth tick, about 5 s after it starts.
+readonly reader_start_limit_s=20
+
+work='' xvfb_pid='' feeder_pid='' reader_pid=''
+
+say() { echo "bench-e2e: $*" >&2; }
+fail() {
+    say "FAILED: $*"
+    say "files kept in $work"
+    keep_work=1
+    exit 1
+}
+
+keep_work=0
+cleanup() {
+    stop_process reader_pid
+    stop_process feeder_pid
+    stop_process xvfb_pid
+    [ "$keep_work" = 1 ] || [ -z "$work" ] || rm -rf "$work"
+}
+
+require_tools() {
+    local missing=()
+    for tool in Xvfb xdotool "$feeder" "$monitor" ${before:+"$before"}; do
+        command -v "$tool" >/dev/null || missing+=("$tool")
+    done
+    [[ " ${readers[*]} " != *" cutecom "* ]] || command -v cutecom >/dev/null || missing+=(cutecom)
+    [ ${#missing[@]} -eq 0 ] || fail "missing: ${missing[*]} (scripts/install-deps.sh; make bench-e2e builds)"
+}
+
+# A program folder of its own for a monitor binary: the program, its icon, its settings file.
+program_folder() {
+    local binary=$1 folder=$2
+    mkdir -p "$folder"
+    cp "$binary" "$folder/gear-monitor"
+    [ ! -f "$build/$gear_icon_file" ] || cp "$build/$gear_icon_file" "$folder/"
+    write_settings_file "$folder/$gear_settings_file" "Com$port"
+}
+
+# Starts the feeder linked as LINK; sets pty to the terminal's path.
+start_feeder() {
+    local link=$1 rate=$2
+    : >"$work/feed.out"
+    "$feeder" --link "$link" --rate "$rate" --warmup "$warmup" --seconds "$seconds" \
+        >"$work/feed.out" 2>"$work/feed.log" &
+    feeder_pid=$!
+    for _ in $(seq 100); do
+        pty=$(head -1 "$work/feed.out")
+        [ -n "$pty" ] && return
+        sleep 0.05
+    done
+    fail "bench-line-feed did not start"
+}
+
+find_window() {
+    local how=("$@") window=''
+    for _ in $(seq 200); do
+        window=$(xdotool search --onlyvisible "${how[@]}" 2>/dev/null | head -1 || true)
+        [ -n "$window" ] && break
+        running "$reader_pid" || fail "the reader ended before its window appeared"
+        sleep 0.05
+    done
+    [ -n "$window" ] || fail "no window (${how[*]}) appeared within 10 s"
+    echo "$window"
+}
+
+# The view's black frame is drawn only while it is shown.
+view_shown() {
+    local window=$1 x y client_top HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^HEIGHT=[0-9]+$')"
+    client_top=$((HEIGHT - gear_client_height))
+    IFS=, read -r x y <<<"${gear_corner[Shape1]}"
+    [[ "$(import -window "$window" -crop "1x1+$x+$((y + client_top))" txt:- 2>/dev/null)" == *"#000000"* ]]
+}
+
+show_serial_view() {
+    local window=$1 x y
+    IFS=, read -r x y <<<"${gear_menu[Show_Menu]}"
+    xdotool mousemove --window "$window" "$x" "$y" click 1
+    for _ in $(seq 40); do
+        view_shown "$window" && return
+        sleep 0.05
+    done
+    fail "the serial view did not appear after a click on SHOW/HIDE SERIAL at $x,$y"
+}
+
+start_monitor() {
+    local folder=$1 view=$2 window
+    QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="gear.tick.debug=true" \
+        "$folder/gear-monitor" >"$work/reader.out" 2>"$work/reader.log" &
+    reader_pid=$!
+    window=$(find_window --name "^$gear_caption\$")
+    if [ "$view" = shown ]; then
+        show_serial_view "$window"
+    elif view_shown "$window"; then
+        fail "the serial view is shown at start"
+    fi
+}
+
+holds_terminal() {
+    local fd
+    for fd in /proc/"$1"/fd/*; do
+        [ "$(readlink "$fd" 2>/dev/null)" = "$pty" ] && return 0
+    done
+    return 1
+}
+
+# CuteCom from a private HOME whose one session names the terminal; Alt+O opens it.
+start_cutecom() {
+    local home=$work/cutecom-home window
+    rm -rf "$home"
+    mkdir -p "$home/.config/CuteCom"
+    cat >"$home/.config/CuteCom/CuteCom5.conf" <<EOF
+[sessions]
+1\BaudRate=9600
+1\DataBits=8
+1\Device=$pty
+1\FlowControl=0
+1\OpenMode=3
+1\Parity=0
+1\StopBits=1
+1\autoReconnect=false
+1\name=Default
+1\showCtrlCharacters=false
+1\showTimestamp=false
+size=1
+EOF
+    HOME=$home QT_QPA_PLATFORM=xcb cutecom >"$work/reader.out" 2>"$work/reader.log" &
+    reader_pid=$!
+    window=$(find_window --pid "$reader_pid")
+    for _ in $(seq 20); do
+        xdotool windowfocus "$window" key alt+o 2>/dev/null || true
+        sleep 0.5
+        holds_terminal "$reader_pid" && return
+    done
+    fail "CuteCom did not open $pty"
+}
+
+start_reader() {
+    local reader=$1
+    case $reader in
+    hidden | shown) start_monitor "$work/program" "$reader" ;;
+    before-hidden | before-shown) start_monitor "$work/program-before" "${reader#before-}" ;;
+    cutecom) start_cutecom ;;
+    cat)
+        cat "$pty" >/dev/null 2>&1 &
+        reader_pid=$!
+        ;;
+    esac
+}
+
+link_for() {
+    case $1 in
+    hidden | shown) echo "$work/program/com$port" ;;
+    before-*) echo "$work/program-before/com$port" ;;
+    *) echo "$work/link" ;;
+    esac
+}
+
+# The p99 lateness in ms of the ticks logged within the measured span (FROM..TO on the monotonic
+# clock): how much later than 500 ms after the one before each came.
+tick_lateness_p99() {
+    local from=$1 to=$2
+    sed -n 's/.*tick at \([0-9]*\) ms.*/\1/p' "$work/reader.log" |
+        awk -v from="$from" -v to="$to" -v period="$tick_ms" '
+            $1 >= from && $1 <= to && seen { print $1 - previous - period }
+            { previous = $1; seen = 1 }' |
+        sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int(NR * 0.99 + 0.999)]; else print "-" }'
+}
+
+# Runs one reader at one rate; appends "reader rate key=value..." to the results.
+measure() {
+    local reader=$1 rate=$2 result late=-
+    start_feeder "$(link_for "$reader")" "$rate"
+    start_reader "$reader"
+    local limit=$((reader_start_limit_s + ${warmup%.*} + ${seconds%.*} + 10))
+    for _ in $(seq $((limit * 10))); do
+        running "$feeder_pid" || break
+        # A reader may end as the feeder closes the terminal at the end.
+        running "$reader_pid" || { sleep 0.5 && ! running "$feeder_pid"; } ||
+            fail "$reader ended during the run at $rate lines/s"
+        sleep 0.1
+    done
+    running "$feeder_pid" && fail "$reader at $rate lines/s: no result within $limit s"
+    wait "$feeder_pid" || fail "bench-line-feed failed: $(cat "$work/feed.log")"
+    feeder_pid=''
+    result=$(tail -1 "$work/feed.out")
+    [[ $result == reader=* ]] || fail "no result from bench-line-feed"
+    if [[ $reader != cutecom && $reader != cat ]]; then
+        local window_ms_start window_ms_end
+        eval "$(tr ' ' '\n' <<<"$result" | grep -E '^window_ms_(start|end)=[0-9]+$')"
+        late=$(tick_lateness_p99 "$window_ms_start" "$window_ms_end")
+    fi
+    stop_process reader_pid
+    echo "$reader $rate $result tick_p99_ms=$late" >>"$work/results"
+    say "$reader at $rate: $result tick_p99_ms=$late"
+}
+
+# Figures of one run from the results: "cpu_per_1000 percent lines_per_s backlog rss_start rss_end
+# tick_p99".
+figures() {
+    awk -v reader="$1" -v rate="$2" '$1 == reader && $2 == rate {
+        for (i = 3; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+        printf "%.3f %.1f %d %d %.1f %.1f %s\n", f["cpu_s"] * 1000 / f["sent_lines"],
+            100 * f["cpu_s"] / f["seconds"], f["lines_per_s"], f["backlog_bytes"],
+            f["rss_kb_start"] / 1024, f["rss_kb_end"] / 1024, f["tick_p99_ms"] }' "$work/results"
+}
+
+column_title() {
+    case $1 in
+    hidden) echo "monitor, view hidden" ;;
+    shown) echo "monitor, view shown" ;;
+    before-hidden) echo "before, view hidden" ;;
+    before-shown) echo "before, view shown" ;;
+    cutecom) echo "CuteCom" ;;
+    cat) echo "cat" ;;
+    esac
+}
+
+thousands() { sed ':a; s/\B[0-9]\{3\}\>/,&/; ta' <<<"$1"; }
+
+rate_title() {
+    if [ "$1" = max ]; then echo "most it takes"; else thousands "$1"; fi
+}
+
+report() {
+    local header='| lines/s |' rule='|---|' row cpu pct lps backlog rss0 rss1 late
+    for reader in "${readers[@]}"; do
+        header+=" $(column_title "$reader") |"
+        rule+='---|'
+    done
+    echo "CPU seconds per 1000 lines received (% of one core); \"most it takes\": lines/s taken."
+    echo
+    echo "$header"
+    echo "$rule"
+    for rate in "${rates[@]}"; do
+        row="| $(rate_title "$rate") |"
+        for reader in "${readers[@]}"; do
+            read -r cpu pct lps _ <<<"$(figures "$reader" "$rate")"
+            if [ "$rate" = max ]; then
+                row+=" $(thousands "$lps") ($cpu s, $pct %) |"
+            else
+                row+=" $cpu s ($pct %) |"
+            fi
+        done
+        echo "$row"
+    done
+    echo
+    echo "| reader | rate | lines/s | CPU s/1000 lines | % of a core | backlog bytes | RSS start → end MB | tick p99 late ms |"
+    echo "|---|---|---|---|---|---|---|---|"
+    for rate in "${rates[@]}"; do
+        for reader in "${readers[@]}"; do
+            read -r cpu pct lps backlog rss0 rss1 late <<<"$(figures "$reader" "$rate")"
+            echo "| $(column_title "$reader") | $rate | $lps | $cpu | $pct | $backlog | $rss0 → $rss1 | $late |"
+        done
+    done
+    echo
+    echo "$seconds s measured after $warmup s of warm-up per run; $(nproc) cores," \
+        "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end; $(date -u '+%Y-%m-%d %H:%M UTC')."
+    echo "Monitor: $monitor${before:+; before: $before}."
+}
+
+main() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/gear-bench.XXXXXX")
+    trap cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    require_tools
+    export XDG_RUNTIME_DIR=$work/xdg-runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    unset WAYLAND_DISPLAY
+    program_folder "$monitor" "$work/program"
+    [ -z "$before" ] || program_folder "$before" "$work/program-before"
+    start_private_xvfb "$work" || fail "no X server could be started"
+    say "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg); files in $work"
+    : >"$work/results"
+    for rate in "${rates[@]}"; do
+        for reader in "${readers[@]}"; do
+            measure "$reader" "$rate"
+        done
+    done
+    report | tee "$output"
+    say "saved $output"
+}
+
+main

@@ -9,7 +9,8 @@
 // CR LF after each, 12.6 bytes a line) for WARMUP seconds (default 2), then measures over SECONDS
 // (default 10): the reader's processor time (utime + stime from /proc), the lines sent, the bytes
 // not yet read, the reader's resident memory at both ends. At a rate the lines are spread evenly
-// in time, one write each; with "max" whole frames are written as fast as the reader takes them.
+// in time, one write each; with "max" whole frames are written, 4 KB at a time, as fast as the
+// reader takes them.
 // The cycle count rises by one per frame and the flags change with it, so no two frames are alike.
 // Prints one line of key=value pairs at the end; the window's ends are in milliseconds on the
 // monotonic clock, the clock of the monitor's tick log.
@@ -133,6 +134,8 @@ pid_t waitForReader(const std::string &terminal) {
     return 0;
 }
 
+constexpr size_t kMaxChunkBytes = 4096;
+
 // Writes to the non-blocking master side; what the reader has no room for yet waits in `pending`
 // and counts as unread.
 struct Sender {
@@ -179,8 +182,11 @@ struct Sender {
                 next += period;
                 pending += nextLine();
             } else if (pending.empty()) {
-                for (int i = 0; i < 5; ++i)
-                    pending += nextLine();
+                // Whole frames, a terminal's buffer at a time: the writer's own share of the
+                // processors stays small beside the reader's.
+                while (pending.size() < kMaxChunkBytes)
+                    for (int i = 0; i < 5; ++i)
+                        pending += nextLine();
             }
             flush();
             if (rate <= 0 && !pending.empty()) {

@@ -249,7 +249,9 @@ measure() {
 figures() {
     awk -v reader="$1" -v rate="$2" '$1 == reader && $2 == rate {
         for (i = 3; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
-        printf "%.3f %.1f %d %d %.1f %.1f %s\n", f["cpu_s"] * 1000 / f["sent_lines"],
+        per1000 = f["cpu_s"] * 1000 / f["sent_lines"]
+        printf (per1000 >= 0.1 ? "%.2f" : per1000 >= 0.01 ? "%.3f" : "%.4f"), per1000
+        printf " %.1f %d %d %.1f %.1f %s\n",
             100 * f["cpu_s"] / f["seconds"], f["lines_per_s"], f["backlog_bytes"],
             f["rss_kb_start"] / 1024, f["rss_kb_end"] / 1024, f["tick_p99_ms"] }' "$work/results"
 }

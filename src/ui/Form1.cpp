@@ -142,10 +142,14 @@ QPushButton *Form1::freezeButton() const {
     return static_cast<QPushButton *>(controls_[int(ControlId::FreezeButton)]);
 }
 
+// Most lines repaint an indicator in the colour it already has: that is left alone.
 void Form1::setBackground(ControlId id, BgrColour colour) {
     QWidget *w = controls_[int(id)];
+    const QColor wanted = toQColor(colour);
+    if (w->testAttribute(Qt::WA_SetPalette) && w->palette().color(QPalette::Window) == wanted)
+        return;
     QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
+    palette.setColor(QPalette::Window, wanted);
     w->setPalette(palette);
 }
 

@@ -49,7 +49,11 @@ void BoxLabel::setSpecifiedFont(const QFont &font) {
     fitCaption();
 }
 
+// The controller repeats its records: the same caption again changes nothing, so it is neither
+// measured nor repainted.
 void BoxLabel::setCaption(const QString &text) {
+    if (text == this->text())
+        return;
     setText(text);
     fitCaption();
 }

@@ -7,6 +7,7 @@
 #include "settings/SaveLeftovers.h"
 #include "settings/SettingsFile.h"
 #include "ui/AppIcon.h"
+#include "ui/RepaintThrottle.h"
 #include "ui/SessionRecorder.h"
 #include "ui/Twips.h"
 #include "ui/VersionLine.h"
@@ -39,6 +40,7 @@ Form1::Form1(Host &host, QWidget *parent)
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(builtInAppIcon());
     buildWindow();
+    new RepaintThrottle(this);
     setUpSerialView();
     connectMenus();
     setUpReconnect();

@@ -1,0 +1,73 @@
+// A window repaints at most once per screen refresh: changes made sooner after a paint are
+// gathered and painted together at the next refresh, the last of them shown.
+#include "ui/RepaintThrottle.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace {
+
+// A label that notes the text it showed each time it was painted.
+class WatchedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QStringList painted;
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        painted << text();
+        QLabel::paintEvent(event);
+    }
+};
+
+} // namespace
+
+class RepaintThrottleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void changesBetweenRefreshesArePaintedTogether() {
+        QWidget window;
+        auto *label = new WatchedLabel(QStringLiteral("start"), &window);
+        window.resize(200, 50);
+        RepaintThrottle throttle(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!throttle.repaintDue());
+        QTRY_VERIFY(!label->painted.isEmpty());
+
+        // Each change in its own event-loop pass, as lines arrive one at a time.
+        for (const char *text : {"one", "two", "three"}) {
+            label->setText(QString::fromLatin1(text));
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY(!throttle.repaintDue());
+        QCoreApplication::processEvents();
+        // However the passes fell against the refresh, the last text is what is on screen, and
+        // at most one paint came before it.
+        QCOMPARE(label->painted.last(), QStringLiteral("three"));
+        const qsizetype paintsAfterStart =
+            label->painted.size() - label->painted.indexOf("start") - 1;
+        QVERIFY2(paintsAfterStart <= 2, qPrintable(label->painted.join(' ')));
+    }
+
+    void aRepaintHeldBackIsDue() {
+        QWidget window;
+        auto *label = new QLabel(QStringLiteral("start"), &window);
+        window.resize(200, 50);
+        RepaintThrottle throttle(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!throttle.repaintDue());
+        // Two changes in quick succession: the second comes within a refresh of the first paint.
+        label->setText(QStringLiteral("one"));
+        QCoreApplication::processEvents();
+        label->setText(QStringLiteral("two"));
+        QCoreApplication::processEvents();
+        QVERIFY(throttle.repaintDue());
+        QTRY_VERIFY(!throttle.repaintDue());
+    }
+};
+
+QTEST_MAIN(RepaintThrottleTest)
+#include "repaint_throttle_test.moc"

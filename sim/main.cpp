@@ -115,8 +115,8 @@ std::optional<PluggedIn> plugIn(const SimOptions &options) {
             return std::nullopt;
         }
         plugged.link = std::move(made.link);
-        std::cout << "gear-sim: linked " << plugged.link->path() << " -> "
-                  << plugged.line->path() << std::endl;
+        std::cout << "gear-sim: linked " << plugged.link->path() << " -> " << plugged.line->path()
+                  << std::endl;
     }
     if (plugged.line->isPseudoTerminal())
         std::cerr << "gear-sim: waiting for a reader" << std::endl;

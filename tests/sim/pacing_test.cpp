@@ -4,9 +4,9 @@
 #include "FrameComposer.h"
 #include "Garbage.h"
 #include "Schedule.h"
+#include "SimArguments.h"
 #include "SimOptions.h"
 
-#include <QCommandLineParser>
 #include <QtTest>
 
 using namespace gearsim;
@@ -19,14 +19,6 @@ bool isRecordPrefix(const std::string &piece) {
             return true;
     }
     return false;
-}
-
-std::variant<SimOptions, QString> parse(const QStringList &arguments) {
-    QCommandLineParser parser;
-    addSimOptions(parser);
-    if (!parser.parse(QStringList{QStringLiteral("gear-sim")} + arguments))
-        return parser.errorText();
-    return readSimOptions(parser);
 }
 
 } // namespace
@@ -147,7 +139,7 @@ private slots:
     void options() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, error);
-        const auto result = parse(arguments);
+        const auto result = parseSimArguments(arguments);
         const QString *text = std::get_if<QString>(&result);
         if (error.isEmpty())
             QVERIFY2(!text, qPrintable(text ? *text : QString()));
@@ -156,10 +148,10 @@ private slots:
     }
 
     void optionValues() {
-        const auto result =
-            parse({"--config", "01011", "--firmware", "3.1 rc", "--start-count",
-                   "18446744073709551615", "--silent-for", "7", "--duration", "2.5", "--garbage",
-                   "--fast", "--baud", "115200", "--link-dir", "/x", "--port", "12"});
+        const auto result = parseSimArguments(
+            {"--config", "01011", "--firmware", "3.1 rc", "--start-count", "18446744073709551615",
+             "--silent-for", "7", "--duration", "2.5", "--garbage", "--fast", "--baud", "115200",
+             "--link-dir", "/x", "--port", "12"});
         QVERIFY(std::holds_alternative<SimOptions>(result));
         const SimOptions &o = std::get<SimOptions>(result);
         QVERIFY((o.config == ConfigFlags{false, true, false, true, true}));
@@ -173,7 +165,7 @@ private slots:
         QCOMPARE(o.linkDir, std::string("/x"));
         QCOMPARE(o.port, 12);
 
-        const SimOptions defaults = std::get<SimOptions>(parse({}));
+        const SimOptions defaults = std::get<SimOptions>(parseSimArguments({}));
         QVERIFY(defaults.config == ConfigFlags{});
         QCOMPARE(defaults.pace.frameMs, 500);
         QCOMPARE(defaults.pace.bitsPerSecond, 9600);

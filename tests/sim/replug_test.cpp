@@ -1,27 +1,15 @@
 // Pulling the simulated adapter out and plugging it back: the options, and a run that ends as
 // unplugged when due and goes on with the gear cycle and the counts where it left off.
 #include "SerialLine.h"
+#include "SimArguments.h"
 #include "SimOptions.h"
 #include "Transmitter.h"
 
-#include <QCommandLineParser>
 #include <QtTest>
 
 #include <sstream>
 
 using namespace gearsim;
-
-namespace {
-
-std::variant<SimOptions, QString> parse(const QStringList &arguments) {
-    QCommandLineParser parser;
-    addSimOptions(parser);
-    if (!parser.parse(QStringList{QStringLiteral("gear-sim")} + arguments))
-        return parser.errorText();
-    return readSimOptions(parser);
-}
-
-} // namespace
 
 class ReplugTest : public QObject {
     Q_OBJECT
@@ -51,7 +39,7 @@ private slots:
         QFETCH(double, after);
         QFETCH(double, gone);
         QFETCH(QString, error);
-        const auto result = parse(arguments);
+        const auto result = parseSimArguments(arguments);
         if (const QString *text = std::get_if<QString>(&result)) {
             QVERIFY2(!error.isEmpty() && text->contains(error), qPrintable(*text));
             return;

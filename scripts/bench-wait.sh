@@ -33,14 +33,6 @@ cleanup() {
     [ -z "$work" ] || [ -n "${BENCH_KEEP:-}" ] || rm -rf "$work"
 }
 
-cpu_ticks() {
-    local stat
-    stat=$(cat "/proc/$1/stat")
-    stat=${stat##*) }
-    read -r -a fields <<<"$stat"
-    echo $((fields[11] + fields[12])) # utime and stime, after the state field
-}
-
 # Processor time of the monitor over the span, as a share of one core, e.g. "0.15 %".
 core_share() {
     local before after

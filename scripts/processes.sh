@@ -16,6 +16,14 @@ running() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
+# Processor time a process has used so far, user and system, in clock ticks (getconf CLK_TCK).
+cpu_ticks() {
+    local stat fields
+    stat=$(cat "/proc/$1/stat")
+    read -r -a fields <<<"${stat##*) }"
+    echo $((fields[11] + fields[12])) # utime and stime: fields 14 and 15, counted after the name
+}
+
 # SIGTERM, then SIGKILL if it lingers; empties the named variable.
 stop_process() {
     local pid=${!1}

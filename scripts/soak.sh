@@ -52,13 +52,6 @@ fail() {
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
 
-cpu_ticks() {
-    local stat fields
-    stat=$(cat "/proc/$1/stat")
-    read -r -a fields <<<"${stat##*) }"
-    echo $((fields[11] + fields[12]))
-}
-
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print 0 }'; }
 
 start_programs() {

@@ -89,14 +89,6 @@ fail() {
     exit 1
 }
 
-# User plus system time of a process, in clock ticks.
-cpu_ticks() {
-    local stat fields
-    stat=$(cat "/proc/$1/stat")
-    read -r -a fields <<<"${stat##*) }"
-    echo $((fields[11] + fields[12]))
-}
-
 keep_work=0
 cleanup() {
     stop_process monitor_pid
@@ -113,7 +105,6 @@ require_tools() {
     [ ${#missing[@]} -eq 0 ] ||
         fail "missing: ${missing[*]} (scripts/install-deps.sh installs the tools; build first)"
 }
-
 
 start_xvfb() {
     step="starting a private X server"

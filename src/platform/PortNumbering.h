@@ -9,11 +9,12 @@
 // How the monitor numbers serial ports on Linux.
 //
 // A symbolic link named comN (N decimal, no leading zero) in the program's folder is port N.
-// That is how a user gives a USB adapter a stable number (link it to its /dev/serial/by-id/... path) or offers a virtual port,
-// which the system's port list never shows. The ports the system lists are then numbered 1, 2, ...
-// in the order ttyS*, ttyUSB*, ttyACM*, the rest, each group in natural order, skipping numbers
-// that links hold. A link holds its number even while it leads nowhere, so an adapter that is
-// unplugged for a moment does not let the other ports' numbers shift.
+// That is how a user gives a USB adapter a stable number (link it to its /dev/serial/by-id/...
+// path) or offers a virtual port, which the system's port list never shows. The ports the system
+// lists are then numbered 1, 2, ... in the order ttyS*, ttyUSB*, ttyACM*, the rest, each group in
+// natural order, skipping numbers that links hold. A link holds its number even while it leads
+// nowhere, so an adapter that is unplugged for a moment does not let the other ports' numbers
+// shift.
 
 // A comN link found in the program's folder.
 struct PortLink {

@@ -69,8 +69,8 @@ private slots:
         for (const QString &step : steps) {
             while (at < lines.size() && !lines.at(at).contains(step))
                 ++at;
-            QVERIFY2(at < lines.size(), qPrintable("missing in order: " + step + "\n" +
-                                                   lines.join('\n')));
+            QVERIFY2(at < lines.size(),
+                     qPrintable("missing in order: " + step + "\n" + lines.join('\n')));
         }
     }
 
@@ -88,12 +88,18 @@ private slots:
     void meanings_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("meaning");
-        QTest::newRow("right down light") << "X0" << "Indicates the Right gear is down";
-        QTest::newRow("emergency retract") << "X111" << "ON = Emergency Retract Switch is ON";
-        QTest::newRow("two controls, two meanings") << "X106" << "Struts Compressed";
-        QTest::newRow("horn") << "Y5" << "Horn Relay is Energized";
-        QTest::newRow("configuration relay") << "C73" << "Quorvel Gear Installed";
-        QTest::newRow("no such address") << "Y9" << "";
+        QTest::newRow("right down light") << "X0"
+                                          << "Indicates the Right gear is down";
+        QTest::newRow("emergency retract") << "X111"
+                                           << "ON = Emergency Retract Switch is ON";
+        QTest::newRow("two controls, two meanings") << "X106"
+                                                    << "Struts Compressed";
+        QTest::newRow("horn") << "Y5"
+                              << "Horn Relay is Energized";
+        QTest::newRow("configuration relay") << "C73"
+                                             << "Quorvel Gear Installed";
+        QTest::newRow("no such address") << "Y9"
+                                         << "";
     }
     void meanings() {
         QFETCH(QString, address);
@@ -121,9 +127,12 @@ private slots:
     void csvQuotesWhatNeedsIt_data() {
         QTest::addColumn<QString>("meaning");
         QTest::addColumn<QString>("row");
-        QTest::newRow("plain") << "port" << "1.250,,port,,open";
-        QTest::newRow("comma") << "a, b" << "1.250,,\"a, b\",,open";
-        QTest::newRow("quote") << "say \"x\"" << "1.250,,\"say \"\"x\"\"\",,open";
+        QTest::newRow("plain") << "port"
+                               << "1.250,,port,,open";
+        QTest::newRow("comma") << "a, b"
+                               << "1.250,,\"a, b\",,open";
+        QTest::newRow("quote") << "say \"x\""
+                               << "1.250,,\"say \"\"x\"\"\",,open";
     }
     void csvQuotesWhatNeedsIt() {
         QFETCH(QString, meaning);

@@ -26,11 +26,12 @@ struct Decoded {
 };
 
 void compareBits(const std::array<bool, kStatusBitCount> &before,
-                 const std::array<bool, kStatusBitCount> &after, int count,
-                 QString (*address)(int), std::int64_t ms, std::vector<Change> &out) {
+                 const std::array<bool, kStatusBitCount> &after, int count, QString (*address)(int),
+                 std::int64_t ms, std::vector<Change> &out) {
     for (int i = 0; i < count; ++i)
         if (before[i] != after[i])
-            out.push_back({ms, address(i), meaningOf(address(i)), onOff(before[i]), onOff(after[i])});
+            out.push_back(
+                {ms, address(i), meaningOf(address(i)), onOff(before[i]), onOff(after[i])});
 }
 
 void compareConfig(const ConfigFlags &before, const ConfigFlags &after, std::int64_t ms,
@@ -65,8 +66,8 @@ void decodeLine(const recording::Event &event, Decoded &now, std::vector<Change>
         now.firmware = *update.firmwareVersion;
     }
     if (update.cycleCount && *update.cycleCount != now.cycles) {
-        out.push_back({event.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"), now.cycles,
-                       *update.cycleCount});
+        out.push_back({event.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"),
+                       now.cycles, *update.cycleCount});
         now.cycles = *update.cycleCount;
     }
     compareBits(before.InputBits, now.state.InputBits, kInputCount, inputAddress, event.ms, out);
@@ -89,8 +90,8 @@ QString outputAddress(int index) {
 
 QString meaningOf(const QString &address) {
     // A tooltip starts with its address, then " - ", " = " or a space.
-    const QRegularExpression named(QStringLiteral("^%1(\\s*[-=]\\s*|\\s+)(.*)$")
-                                       .arg(QRegularExpression::escape(address)));
+    const QRegularExpression named(
+        QStringLiteral("^%1(\\s*[-=]\\s*|\\s+)(.*)$").arg(QRegularExpression::escape(address)));
     QStringList meanings;
     for (const ControlDef &def : controlTable()) {
         if (!def.toolTip)
@@ -114,13 +115,15 @@ std::vector<Change> timelineOf(const recording::Recording &recorded) {
         case recording::EventKind::PortOpened:
         case recording::EventKind::PortClosed:
             out.push_back({event.ms, QString(), QStringLiteral("port"), QString(),
-                           event.kind == recording::EventKind::PortOpened ? QStringLiteral("open")
-                                                                          : QStringLiteral("closed")});
+                           event.kind == recording::EventKind::PortOpened
+                               ? QStringLiteral("open")
+                               : QStringLiteral("closed")});
             break;
         case recording::EventKind::LinkLive:
         case recording::EventKind::LinkStale:
         case recording::EventKind::LinkFailed:
-            out.push_back({event.ms, QString(), QStringLiteral("link"), link, bandWord(event.kind)});
+            out.push_back(
+                {event.ms, QString(), QStringLiteral("link"), link, bandWord(event.kind)});
             link = bandWord(event.kind);
             break;
         }

@@ -46,6 +46,7 @@ QFont fittedFont(const QFont &specified, const QString &text, int width) {
 
 void BoxLabel::setSpecifiedFont(const QFont &font) {
     specified_ = font;
+    widestCharacter_ = QFontMetrics(font).maxWidth();
     fitCaption();
 }
 
@@ -63,9 +64,22 @@ int BoxLabel::captionWidth() const {
 }
 
 void BoxLabel::fitCaption() {
-    const QFont font = fitsCaption_ ? fittedFont(specified_, text(), captionWidth()) : specified_;
+    const QString &caption = text();
+    const QFont font = fitsCaption_ && !surelyFits(caption)
+                           ? fittedFont(specified_, caption, captionWidth())
+                           : specified_;
     if (font != this->font())
         setFont(font);
+}
+
+// Measuring a caption shapes its text, which costs more than decoding the record it came in; the
+// cycle count changes with every gear cycle. A caption of printable ASCII characters (never drawn
+// from another font) that would fit were each of them the font's widest surely fits.
+bool BoxLabel::surelyFits(const QString &caption) const {
+    if (widestCharacter_ <= 0 || caption.size() * widestCharacter_ > captionWidth())
+        return false;
+    return std::all_of(caption.begin(), caption.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
 }
 
 void BoxLabel::resizeEvent(QResizeEvent *event) {

@@ -45,10 +45,12 @@ protected:
 
 private:
     void fitCaption();
+    bool surelyFits(const QString &caption) const;
 
     bool bordered_;
     bool fitsCaption_ = true;
     QFont specified_;
+    qsizetype widestCharacter_ = 0; // pixels, at the specified font; 0 until it is given
 };
 
 // A straight line between two points given in twips within the parent, one pixel wide.

@@ -87,6 +87,36 @@ private slots:
         QCOMPARE(label->font(), label->specifiedFont());
     }
 
+    // Around the width of the box, in the widest characters and in characters that may come from
+    // another font: every length is shown at the size checkFitted asks for, or, too long for any
+    // size allowed, at the smallest.
+    void captionsAroundTheBoxWidth() {
+        MonitorFixture f;
+        const QStringList units{"W",
+                                "@",
+                                "m",
+                                "1,",
+                                "W i",
+                                QString(QChar(0xc4)),
+                                QString(QChar(0x65e5)),
+                                QString::fromUcs4(U"\U0001F600")};
+        for (ControlId control : {C::LG_CycleCount, C::FirmwareVersion}) {
+            auto *label = static_cast<BoxLabel *>(f.window().label(control));
+            for (const QString &unit : units) {
+                for (int n = 1; n <= 24; ++n) {
+                    const QString text = unit.repeated(n);
+                    f.window().setCaption(control, text);
+                    QFont smallest = label->specifiedFont();
+                    smallest.setPointSizeF(kSmallestCaptionPoints);
+                    if (advance(smallest, text) > label->captionWidth())
+                        QCOMPARE(label->font(), smallest);
+                    else
+                        checkFitted(label, qPrintable(text));
+                }
+            }
+        }
+    }
+
     // Text too long for any size allowed stays at 6.75 pt, cut at the edge.
     void neverBelowTheSmallestSize() {
         MonitorFixture f;

@@ -12,7 +12,13 @@ void SerialViewLines::replaceAll(const QStringList &topFirst) {
         const qsizetype from = kCount - 1 - index;
         lines_[(newest_ + index) % kCount] = from < topFirst.size() ? topFirst.at(from) : QString();
     }
-    ++changes_;
+    replacedAt_ = ++changes_;
+}
+
+qint64 SerialViewLines::pushesSince(quint64 changes) const {
+    if (changes < replacedAt_ || changes > changes_)
+        return -1;
+    return qint64(changes_ - changes);
 }
 
 const QString &SerialViewLines::at(int index) const {

@@ -20,9 +20,13 @@ public:
     const QString &at(int index) const;
     // Rises on every change, so a reader can tell that the lines moved since it last looked.
     quint64 changes() const { return changes_; }
+    // How many lines were pushed since the count was `changes`, or -1 if the lines were replaced
+    // since then: a reader that showed them then can move what it shows up by that many lines.
+    qint64 pushesSince(quint64 changes) const;
 
 private:
     std::array<QString, kCount> lines_;
     int newest_ = 0; // slot of line 0
     quint64 changes_ = 0;
+    quint64 replacedAt_ = 0; // the count just after the last replaceAll
 };

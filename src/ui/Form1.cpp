@@ -8,6 +8,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/AppIcon.h"
 #include "ui/RepaintThrottle.h"
+#include "ui/SerialViewScroll.h"
 #include "ui/SessionRecorder.h"
 #include "ui/Twips.h"
 #include "ui/VersionLine.h"
@@ -40,7 +41,7 @@ Form1::Form1(Host &host, QWidget *parent)
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(builtInAppIcon());
     buildWindow();
-    new RepaintThrottle(this);
+    throttle_ = new RepaintThrottle(this);
     setUpSerialView();
     connectMenus();
     setUpReconnect();

@@ -23,6 +23,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class RepaintThrottle;
+class SerialViewScroll;
 class SerialComponent;
 class SessionRecorder;
 enum class LinkBand;
@@ -77,7 +79,9 @@ public:
     void Show_Menu_Click();
     // Copies the received lines into the view's labels now, rather than at the next refresh.
     void refreshSerialView();
-    QTimer *serialViewRefresh() const { return serialViewTimer_; }
+    // Paints the window at most once per screen refresh; the view's labels follow its lines
+    // just before each paint.
+    RepaintThrottle *repaintThrottle() const { return throttle_; }
     void ResetPort_Click();
 
     // Port set-up, menus and the settings file.
@@ -142,6 +146,7 @@ private:
     // The serial view's lines, kept for every received line; its labels follow them while it is
     // shown, at most once per screen refresh.
     SerialViewLines serialLines_;
-    QTimer *serialViewTimer_ = nullptr;
+    RepaintThrottle *throttle_ = nullptr;
+    std::unique_ptr<SerialViewScroll> serialViewScroll_;
     quint64 shownChanges_ = 0;
 };

@@ -1,24 +1,28 @@
 // The serial data view: the last twenty received lines, FREEZE and SHOW/HIDE SERIAL.
 #include "ui/Form1.h"
 
+#include "ui/RepaintThrottle.h"
+#include "ui/SerialViewScroll.h"
+
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
+#include <QWindow>
 
-namespace {
-
-// One screen refresh at 60 Hz: lines that arrive faster than the eye can follow reach the labels
-// together, in one repaint, the last twenty of them.
-constexpr int kViewRefreshMilliseconds = 16;
-
-} // namespace
-
+// Lines that arrive faster than the eye can follow reach the labels together, the last twenty of
+// them, just before the window's next paint.
 void Form1::setUpSerialView() {
-    serialViewTimer_ = new QTimer(this);
-    serialViewTimer_->setObjectName(QStringLiteral("SerialViewRefresh"));
-    serialViewTimer_->setSingleShot(true);
-    serialViewTimer_->setInterval(kViewRefreshMilliseconds);
-    connect(serialViewTimer_, &QTimer::timeout, this, &Form1::refreshSerialView);
+    SerialViewScroll::Labels labels{};
+    for (int i = 0; i < kSerialViewLines; ++i)
+        labels[i] = label(serialLine(i));
+    serialViewScroll_ = std::make_unique<SerialViewScroll>(control(ControlId::Frame10), labels);
+    throttle_->setBeforePaint([this] {
+        if (!control(ControlId::Frame10)->isHidden())
+            refreshSerialView();
+    });
+    throttle_->setAfterPaint([this] {
+        const QWindow *window = windowHandle();
+        serialViewScroll_->windowPainted(window && window->isExposed());
+    });
 }
 
 void Form1::ScrollSerialView(const QString &line) {
@@ -29,20 +33,18 @@ void Form1::ScrollSerialView(const QString &line) {
 // A hidden view's labels wait until it is shown; a shown one is brought up to date within one
 // screen refresh, however many lines come in meanwhile.
 void Form1::serialViewChanged() {
-    if (control(ControlId::Frame10)->isHidden() || serialViewTimer_->isActive())
-        return;
-    serialViewTimer_->start();
+    if (!control(ControlId::Frame10)->isHidden())
+        throttle_->requestRepaint();
 }
 
 // A label whose caption stays the same is left alone (QLabel itself ignores an equal text), so
 // only moved lines are repainted and announced to a screen reader.
 void Form1::refreshSerialView() {
-    serialViewTimer_->stop();
     if (serialLines_.changes() == shownChanges_)
         return;
+    const qint64 pushed = serialLines_.pushesSince(shownChanges_);
     shownChanges_ = serialLines_.changes();
-    for (int i = 0; i < kSerialViewLines; ++i)
-        label(serialLine(i))->setText(serialLines_.at(i));
+    serialViewScroll_->show(serialLines_, pushed);
 }
 
 void Form1::FreezeButton_Click() {
@@ -62,6 +64,7 @@ void Form1::Show_Menu_Click() {
     refreshSerialView();
     view->show();
     view->raise();
+    serialViewScroll_->paintWhole();
     state_.SerialViewFrozen = false;
     freezeButton()->setText(QStringLiteral("FREEZE"));
 }

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 RepaintThrottle::RepaintThrottle(QWidget *window) : QObject(window), window_(window) {
     due_.setSingleShot(true);
     due_.setTimerType(Qt::PreciseTimer);
@@ -11,27 +13,45 @@ RepaintThrottle::RepaintThrottle(QWidget *window) : QObject(window), window_(win
     window_->installEventFilter(this);
 }
 
+void RepaintThrottle::requestRepaint() {
+    if (!due_.isActive())
+        due_.start(untilNextRefresh());
+}
+
+// The refresh is counted from the end of the last paint, so a slow paint cannot follow another
+// straight away.
+int RepaintThrottle::untilNextRefresh() const {
+    if (!sinceLastPaint_.isValid())
+        return 0;
+    return int(std::max<qint64>(0, kRefreshMilliseconds - sinceLastPaint_.elapsed()));
+}
+
 // Qt asks a window to repaint with one update request at a time and sends no other until that
-// one has been handled, so holding it back gathers every change made meanwhile. The refresh is
-// counted from the end of the last paint, so a slow paint cannot follow another straight away.
+// one has been handled, so holding it back gathers every change made meanwhile.
 bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event) {
     if (watched != window_ || event->type() != QEvent::UpdateRequest || painting_)
         return false;
     if (due_.isActive())
         return true;
-    const qint64 since =
-        sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : kRefreshMilliseconds;
-    if (since >= kRefreshMilliseconds)
-        paintNow();
+    if (const int wait = untilNextRefresh(); wait > 0)
+        due_.start(wait);
     else
-        due_.start(int(kRefreshMilliseconds - since));
+        paintNow();
     return true;
 }
 
+// A request the work before the paint posted is answered by this paint: left queued, it would
+// only wake the program a refresh later to find nothing to paint.
 void RepaintThrottle::paintNow() {
+    due_.stop();
     painting_ = true;
+    if (beforePaint_)
+        beforePaint_();
+    QCoreApplication::removePostedEvents(window_, QEvent::UpdateRequest);
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window_, &request);
     painting_ = false;
     sinceLastPaint_.start();
+    if (afterPaint_)
+        afterPaint_();
 }

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class QWidget;
 
 // Paints a window at most once per screen refresh. Qt repaints a window in the first event-loop
@@ -18,17 +20,29 @@ public:
 
     explicit RepaintThrottle(QWidget *window);
 
+    // Work that brings widgets up to date just before each paint, so that changes no one can see
+    // between two refreshes cost nothing: the serial view copies its lines into its labels here.
+    void setBeforePaint(std::function<void()> work) { beforePaint_ = std::move(work); }
+    // Told after each paint this throttle makes.
+    void setAfterPaint(std::function<void()> told) { afterPaint_ = std::move(told); }
+    // Asks for a paint at the next refresh for a change that has not touched a widget yet (it
+    // will, in the work before the paint).
+    void requestRepaint();
     // True while a repaint waits for the next refresh.
     bool repaintDue() const { return due_.isActive(); }
+    // Does the work before the paint and paints now whatever is due.
+    void paintNow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void paintNow();
+    int untilNextRefresh() const;
 
     QWidget *window_;
     QElapsedTimer sinceLastPaint_;
     QTimer due_;
+    std::function<void()> beforePaint_;
+    std::function<void()> afterPaint_;
     bool painting_ = false;
 };

@@ -2,8 +2,9 @@
 // view is shown, and at once when it is shown: a person sees the last twenty lines in order.
 #include "MonitorFixture.h"
 
+#include "ui/RepaintThrottle.h"
+
 #include <QLabel>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -32,7 +33,7 @@ QStringList counting(int from, int to) {
 }
 
 // Steps: "show" and "hide" (the menu bar command), "freeze" (the button), "feed X" (a received
-// line), "lines N" (lines 1 to N), "refresh" (the refresh timer runs out).
+// line), "lines N" (lines 1 to N), "refresh" (the next screen refresh: the window paints).
 void run(MonitorFixture &f, const QStringList &steps) {
     Form1 &w = f.window();
     for (const QString &step : steps) {
@@ -47,7 +48,7 @@ void run(MonitorFixture &f, const QStringList &steps) {
             for (int n = 1; n <= step.mid(6).toInt(); ++n)
                 f.feed(QString::number(n));
         } else if (step == "refresh") {
-            QVERIFY(QMetaObject::invokeMethod(w.serialViewRefresh(), "timeout"));
+            w.repaintThrottle()->paintNow();
         } else {
             QFAIL(qPrintable("unknown step " + step));
         }
@@ -93,7 +94,7 @@ private slots:
         QFETCH(QStringList, labels);
         MonitorFixture f;
         run(f, steps);
-        QCOMPARE(f.window().serialViewRefresh()->isActive(), refreshPending);
+        QCOMPARE(f.window().repaintThrottle()->repaintDue(), refreshPending);
         QCOMPARE(labelsNow(f.window()), labels);
     }
 
@@ -112,7 +113,7 @@ private slots:
         MonitorFixture f;
         run(f, {"show"});
         f.ticks(1);
-        QVERIFY(f.window().serialViewRefresh()->isActive());
+        QVERIFY(f.window().repaintThrottle()->repaintDue());
         run(f, {"refresh"});
         QCOMPARE(f.window().label(serialLine(18))->text(), " COMM PORT SETTINGS");
         QCOMPARE(f.window().label(serialLine(6))->text(), "  BAUD      = 9,600");

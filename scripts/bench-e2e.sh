@@ -52,19 +52,20 @@ readonly reader_start_limit_s=20
 work='' xvfb_pid='' feeder_pid='' reader_pid=''
 
 say() { echo "bench-e2e: $*" >&2; }
+# A mark in the scratch folder rather than a variable: fail may run in a command substitution's
+# subshell, whose variables the cleanup never sees.
 fail() {
     say "FAILED: $*"
     say "files kept in $work"
-    keep_work=1
+    [ -z "$work" ] || touch "$work/.keep"
     exit 1
 }
 
-keep_work=0
 cleanup() {
     stop_process reader_pid
     stop_process feeder_pid
     stop_process xvfb_pid
-    [ "$keep_work" = 1 ] || [ -z "$work" ] || rm -rf "$work"
+    [ -z "$work" ] || [ -e "$work/.keep" ] || rm -rf "$work"
 }
 
 require_tools() {

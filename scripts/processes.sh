@@ -40,7 +40,8 @@ stop_process() {
 
 # start_private_xvfb WORK_DIR: a display of our own, a random number with no lock file; a server
 # that finds it taken after all ends at once and another number is tried. -displayfd reports when
-# it accepts connections. Sets xvfb_pid and exports DISPLAY; returns 1 if no server could start
+# it accepts connections. -noreset: by default the server resets as its last client leaves, and a
+# program started in that moment, as the next reader of a benchmark is, finds no display. Sets xvfb_pid and exports DISPLAY; returns 1 if no server could start
 # (its log is WORK_DIR/xvfb.log).
 start_private_xvfb() {
     local work=$1 number ready=$1/display-ready
@@ -48,7 +49,7 @@ start_private_xvfb() {
         number=$((100 + RANDOM % 900))
         [ -e "/tmp/.X$number-lock" ] && continue
         : >"$ready"
-        Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        Xvfb ":$number" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
             3>"$ready" >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
         for _ in $(seq 100); do

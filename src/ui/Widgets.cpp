@@ -46,7 +46,7 @@ QFont fittedFont(const QFont &specified, const QString &text, int width) {
 
 void BoxLabel::setSpecifiedFont(const QFont &font) {
     specified_ = font;
-    widestCharacter_ = QFontMetrics(font).maxWidth();
+    asciiAdvances_.clear();
     fitCaption();
 }
 
@@ -74,12 +74,25 @@ void BoxLabel::fitCaption() {
 
 // Measuring a caption shapes its text, which costs more than decoding the record it came in; the
 // cycle count changes with every gear cycle. A caption of printable ASCII characters (never drawn
-// from another font) that would fit were each of them the font's widest surely fits.
+// from another font) fits for sure when the advances of its characters, each with a pixel to spare
+// for kerning and rounding, add up to no more than the box's width.
 bool BoxLabel::surelyFits(const QString &caption) const {
-    if (widestCharacter_ <= 0 || caption.size() * widestCharacter_ > captionWidth())
+    constexpr char16_t first = 0x20, last = 0x7e;
+    const int width = captionWidth();
+    if (caption.size() > width)
         return false;
-    return std::all_of(caption.begin(), caption.end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    if (asciiAdvances_.empty()) {
+        const QFontMetricsF metrics(specified_);
+        for (char16_t c = first; c <= last; ++c)
+            asciiAdvances_.push_back(metrics.horizontalAdvance(QChar(c)));
+    }
+    qreal total = 0;
+    for (const QChar c : caption) {
+        if (c.unicode() < first || c.unicode() > last)
+            return false;
+        total += asciiAdvances_[c.unicode() - first] + 1;
+    }
+    return total <= width;
 }
 
 void BoxLabel::resizeEvent(QResizeEvent *event) {

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <vector>
+
 // A captioned frame: the background fills the whole frame, an etched line runs round it through
 // the middle of the caption, and the caption sits on that line near the left.
 class FrameBox : public QGroupBox {
@@ -50,7 +52,9 @@ private:
     bool bordered_;
     bool fitsCaption_ = true;
     QFont specified_;
-    qsizetype widestCharacter_ = 0; // pixels, at the specified font; 0 until it is given
+    // The advances of the printable ASCII characters at the specified font, measured when first
+    // needed.
+    mutable std::vector<qreal> asciiAdvances_;
 };
 
 // A straight line between two points given in twips within the parent, one pixel wide.

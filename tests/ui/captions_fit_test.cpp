@@ -92,14 +92,9 @@ private slots:
     // size allowed, at the smallest.
     void captionsAroundTheBoxWidth() {
         MonitorFixture f;
-        const QStringList units{"W",
-                                "@",
-                                "m",
-                                "1,",
-                                "W i",
-                                QString(QChar(0xc4)),
-                                QString(QChar(0x65e5)),
-                                QString::fromUcs4(U"\U0001F600")};
+        const QStringList units = QStringList{"W", "@", "m", "1,", "W i", "AV", "LT", "f)"}
+                                  << QString(QChar(0xc4)) << QString(QChar(0x65e5))
+                                  << QString::fromUcs4(U"\U0001F600");
         for (ControlId control : {C::LG_CycleCount, C::FirmwareVersion}) {
             auto *label = static_cast<BoxLabel *>(f.window().label(control));
             for (const QString &unit : units) {

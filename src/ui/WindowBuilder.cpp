@@ -128,6 +128,11 @@ std::array<QWidget *, kControlCount> buildControls(QWidget *client, double dpi) 
         QWidget *parent = controls[int(d.parent)];
         QWidget *w = createControl(d, parent, dpi);
         w->setObjectName(QString::fromLatin1(d.name));
+        if (d.kind == ControlKind::Label)
+            // A box keeps its size whatever it shows. Fixed, a label whose caption changes also
+            // spares its frame a layout pass, which Qt would otherwise ask for from the event
+            // loop after every new caption.
+            w->setFixedSize(pixelRect(d, dpi).size());
         if (d.kind != ControlKind::Line)
             w->setGeometry(pixelRect(d, dpi));
         if (d.toolTip)

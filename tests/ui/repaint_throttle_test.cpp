@@ -67,6 +67,33 @@ private slots:
         QVERIFY(throttle.repaintDue());
         QTRY_VERIFY(!throttle.repaintDue());
     }
+
+    // A change that has not touched a widget yet asks for a paint; the work before the paint
+    // brings the widget up to date, once, and what it set is what the paint shows.
+    void aRequestedRepaintRunsTheWorkBeforeIt() {
+        QWidget window;
+        auto *label = new WatchedLabel(QStringLiteral("start"), &window);
+        window.resize(200, 50);
+        RepaintThrottle throttle(&window);
+        int runs = 0;
+        QString pending;
+        throttle.setBeforePaint([&] {
+            ++runs;
+            if (!pending.isEmpty())
+                label->setText(pending);
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!throttle.repaintDue());
+        const int runsAtStart = runs;
+
+        pending = QStringLiteral("new");
+        throttle.requestRepaint();
+        throttle.requestRepaint();
+        QVERIFY(throttle.repaintDue());
+        QTRY_COMPARE(label->painted.last(), QStringLiteral("new"));
+        QCOMPARE(runs, runsAtStart + 1);
+    }
 };
 
 QTEST_MAIN(RepaintThrottleTest)

@@ -7,13 +7,13 @@ namespace {
 
 // The label's pixels are already where its new text belongs, moved there with the view's
 // picture, or they are about to be painted with the area the move uncovers: the new text must not
-// repaint the label again. QLabel offers no quiet
-// setter; with updates off for the one call, everything but the repaint happens as usual (the
-// screen reader hears of the new text).
+// repaint the label again. QLabel offers no quiet setter; with updates off for the one call,
+// everything but the repaint happens as usual (a screen reader hears of the new text).
 void setTextAlreadyOnScreen(QLabel *label, const QString &text) {
+    const bool updatesWereOff = label->testAttribute(Qt::WA_UpdatesDisabled);
     label->setAttribute(Qt::WA_UpdatesDisabled, true);
     label->setText(text);
-    label->setAttribute(Qt::WA_UpdatesDisabled, false);
+    label->setAttribute(Qt::WA_UpdatesDisabled, updatesWereOff);
 }
 
 } // namespace

@@ -111,6 +111,7 @@ private:
     void buildWindow();
     void setUpSerialView();
     void serialViewChanged();
+    bool serialViewShown() const;
     void connectMenus();
     void apply(const PropertyWrite &write);
     void setBackground(ControlId id, BgrColour colour);

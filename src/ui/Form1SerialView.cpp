@@ -16,7 +16,7 @@ void Form1::setUpSerialView() {
         labels[i] = label(serialLine(i));
     serialViewScroll_ = std::make_unique<SerialViewScroll>(control(ControlId::Frame10), labels);
     throttle_->setBeforePaint([this] {
-        if (!control(ControlId::Frame10)->isHidden())
+        if (serialViewShown())
             refreshSerialView();
     });
     throttle_->setAfterPaint([this] {
@@ -33,8 +33,12 @@ void Form1::ScrollSerialView(const QString &line) {
 // A hidden view's labels wait until it is shown; a shown one is brought up to date within one
 // screen refresh, however many lines come in meanwhile.
 void Form1::serialViewChanged() {
-    if (!control(ControlId::Frame10)->isHidden())
+    if (serialViewShown())
         throttle_->requestRepaint();
+}
+
+bool Form1::serialViewShown() const {
+    return !control(ControlId::Frame10)->isHidden();
 }
 
 // A label whose caption stays the same is left alone (QLabel itself ignores an equal text), so
@@ -57,7 +61,7 @@ void Form1::FreezeButton_Click() {
 // up already showing the last twenty lines.
 void Form1::Show_Menu_Click() {
     QWidget *view = control(ControlId::Frame10);
-    if (!view->isHidden()) {
+    if (serialViewShown()) {
         view->hide();
         return;
     }

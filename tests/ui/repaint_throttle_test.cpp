@@ -21,19 +21,32 @@ protected:
     }
 };
 
+// A small window with one watched label, its repaints throttled.
+struct ThrottledWindow {
+    QWidget window;
+    WatchedLabel *label = new WatchedLabel(QStringLiteral("start"), &window);
+    RepaintThrottle throttle{&window};
+
+    // Shows the window and waits until its first paints are over.
+    bool shownAndSettled() {
+        window.resize(200, 50);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return false;
+        return QTest::qWaitFor([this] { return !throttle.repaintDue(); });
+    }
+};
+
 } // namespace
 
 class RepaintThrottleTest : public QObject {
     Q_OBJECT
 private slots:
     void changesBetweenRefreshesArePaintedTogether() {
-        QWidget window;
-        auto *label = new WatchedLabel(QStringLiteral("start"), &window);
-        window.resize(200, 50);
-        RepaintThrottle throttle(&window);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!throttle.repaintDue());
+        ThrottledWindow w;
+        QVERIFY(w.shownAndSettled());
+        WatchedLabel *label = w.label;
+        RepaintThrottle &throttle = w.throttle;
         QTRY_VERIFY(!label->painted.isEmpty());
 
         // Each change in its own event-loop pass, as lines arrive one at a time.
@@ -52,13 +65,10 @@ private slots:
     }
 
     void aRepaintHeldBackIsDue() {
-        QWidget window;
-        auto *label = new QLabel(QStringLiteral("start"), &window);
-        window.resize(200, 50);
-        RepaintThrottle throttle(&window);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!throttle.repaintDue());
+        ThrottledWindow w;
+        QVERIFY(w.shownAndSettled());
+        QLabel *label = w.label;
+        RepaintThrottle &throttle = w.throttle;
         // Two changes in quick succession: the second comes within a refresh of the first paint.
         label->setText(QStringLiteral("one"));
         QCoreApplication::processEvents();
@@ -71,10 +81,9 @@ private slots:
     // A change that has not touched a widget yet asks for a paint; the work before the paint
     // brings the widget up to date, once, and what it set is what the paint shows.
     void aRequestedRepaintRunsTheWorkBeforeIt() {
-        QWidget window;
-        auto *label = new WatchedLabel(QStringLiteral("start"), &window);
-        window.resize(200, 50);
-        RepaintThrottle throttle(&window);
+        ThrottledWindow w;
+        WatchedLabel *label = w.label;
+        RepaintThrottle &throttle = w.throttle;
         int runs = 0;
         QString pending;
         throttle.setBeforePaint([&] {
@@ -82,9 +91,7 @@ private slots:
             if (!pending.isEmpty())
                 label->setText(pending);
         });
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!throttle.repaintDue());
+        QVERIFY(w.shownAndSettled());
         const int runsAtStart = runs;
 
         pending = QStringLiteral("new");

@@ -18,18 +18,28 @@ namespace {
 bool isTerminal(Qt::HANDLE) {
     return true;
 }
+bool deviceReadable(Qt::HANDLE) {
+    return true;
+}
 } // namespace
 #else
+#include <poll.h>
 #include <unistd.h>
 namespace {
 bool isTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
+// Readable, or hung up: either way a read has something to say.
+bool deviceReadable(int fd) {
+    pollfd device{fd, POLLIN, 0};
+    return ::poll(&device, 1, 0) > 0;
+}
 } // namespace
 #endif
 
 QtSerialComponent::QtSerialComponent(const QString &programFolder, QObject *parent)
-    : SerialComponent(parent), programFolder_(programFolder) {
+    : SerialComponent(parent), programFolder_(programFolder),
+      pause_(port_, [this] { readWaiting(); }) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialComponent::readArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialComponent::portFailed);
 }
@@ -146,6 +156,7 @@ SerialResult QtSerialComponent::openPort() {
 void QtSerialComponent::closePort() {
     if (port_.isOpen())
         qCInfo(gearLink) << "closed" << port_.portName();
+    pause_.cancel();
     port_.close();
     lines_.reset();
     waiting_.clear();
@@ -242,8 +253,22 @@ SerialResult QtSerialComponent::setLineTerminator(const QString &terminator) {
 }
 
 // QSerialPort does not announce bytes that arrive while its readyRead is being handled (a
-// receiver may let events run), so read on until nothing is left.
+// receiver may let events run), so read on until nothing is left; then pause.
 void QtSerialComponent::readArrived() {
+    const QPointer<QtSerialComponent> alive(this);
+    readBuffered();
+    if (alive)
+        pause_.begin();
+}
+
+// Has QSerialPort read the device now, if it holds anything (or has hung up), rather than when
+// its notifier would: that brings the bytes, or the failure, through readArrived or portFailed.
+void QtSerialComponent::readWaiting() {
+    if (port_.isOpen() && deviceReadable(port_.handle()))
+        port_.waitForReadyRead(0);
+}
+
+void QtSerialComponent::readBuffered() {
     while (port_.isOpen() && port_.bytesAvailable() > 0) {
         const qsizetype cutBefore = lines_.cutRuns();
         waiting_ << lines_.feed(port_.readAll());

@@ -2,6 +2,7 @@
 
 #include "platform/LineAssembler.h"
 #include "platform/PortNumbering.h"
+#include "platform/ReadPause.h"
 #include "platform/SerialComponent.h"
 
 #include <QSerialPort>
@@ -34,6 +35,8 @@ public:
     SerialResult setIntegerOption(int16_t) override { return SerialResult::success(); }
     SerialResult setFirstSwitch(bool) override { return SerialResult::success(); }
     SerialResult setSecondSwitch(bool) override { return SerialResult::success(); }
+    void setReadPause(int milliseconds) override { pause_.setMilliseconds(milliseconds); }
+    void readWaiting() override;
 
 private:
     QList<NumberedPort> currentPorts() const;
@@ -44,6 +47,7 @@ private:
     SerialResult portResult(bool ok) const;
     SerialResult refusal(const QString &device) const;
     void readArrived();
+    void readBuffered();
     bool deliverLines();
     void portFailed(QSerialPort::SerialPortError error);
 
@@ -57,4 +61,5 @@ private:
     LineAssembler lines_;
     QStringList waiting_;
     bool delivering_ = false;
+    ReadPause pause_;
 };

@@ -50,6 +50,13 @@ public:
     virtual SerialResult setFirstSwitch(bool on) = 0;
     virtual SerialResult setSecondSwitch(bool on) = 0;
 
+    // Reads the port at most once per `milliseconds`, the bytes waiting in the system meanwhile;
+    // 0, the default, reads them as they arrive. Lines still go out one by one, in order.
+    virtual void setReadPause(int milliseconds) { (void)milliseconds; }
+    // Reads, now, whatever the system holds for the port, pause or not: its lines are delivered
+    // before this returns.
+    virtual void readWaiting() {}
+
 signals:
     // One received line (terminator included) per emission, on the GUI thread; or a null variant.
     void OnRead(const QVariant &data);

@@ -84,6 +84,7 @@ void Form1::Form_Load() {
     if (MSPort1) {
         connect(MSPort1.get(), &SerialComponent::OnRead, this, &Form1::MSPort1_OnRead);
         connect(MSPort1.get(), &SerialComponent::linkLost, this, &Form1::portVanished);
+        MSPort1->setReadPause(RepaintThrottle::kReadPauseMilliseconds);
     } else {
         showMessage(QStringLiteral("The serial port could not be set up: the monitor runs "
                                    "without a controller port."));

@@ -6,11 +6,15 @@
 #include "link/StartupSequence.h"
 #include "link/Watchdog.h"
 #include "platform/Logging.h"
+#include "platform/SerialComponent.h"
 
 #include <QLabel>
 
 void Form1::Timer1_Timer() {
     logTick();
+    // Every line the system holds for the port is counted before the tick counts silence.
+    if (MSPort1)
+        MSPort1->readWaiting();
     if (hold_.holdTick())
         return;
     const MessageBoxHold::TickScope running(hold_);

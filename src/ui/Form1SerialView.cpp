@@ -1,6 +1,7 @@
 // The serial data view: the last twenty received lines, FREEZE and SHOW/HIDE SERIAL.
 #include "ui/Form1.h"
 
+#include "platform/SerialComponent.h"
 #include "ui/RepaintThrottle.h"
 #include "ui/SerialViewScroll.h"
 
@@ -16,6 +17,9 @@ void Form1::setUpSerialView() {
         labels[i] = label(serialLine(i));
     serialViewScroll_ = std::make_unique<SerialViewScroll>(control(ControlId::Frame10), labels);
     throttle_->setBeforePaint([this] {
+        // Lines the port has not read yet (its reading pauses between paints) are shown now.
+        if (MSPort1)
+            MSPort1->readWaiting();
         if (serialViewShown())
             refreshSerialView();
     });

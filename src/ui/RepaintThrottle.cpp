@@ -43,10 +43,10 @@ bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event) {
 // A request the work before the paint posted is answered by this paint: left queued, it would
 // only wake the program a refresh later to find nothing to paint.
 void RepaintThrottle::paintNow() {
-    due_.stop();
     painting_ = true;
     if (beforePaint_)
         beforePaint_();
+    due_.stop();
     QCoreApplication::removePostedEvents(window_, QEvent::UpdateRequest);
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window_, &request);

@@ -17,6 +17,9 @@ class QWidget;
 class RepaintThrottle : public QObject {
 public:
     static constexpr int kRefreshMilliseconds = 16; // a 60 Hz display
+    // How long a serial port's reading pauses after a read: a refresh, and a millisecond more so
+    // that the paint that follows the next read is due by then and needs no wake-up of its own.
+    static constexpr int kReadPauseMilliseconds = kRefreshMilliseconds + 1;
 
     explicit RepaintThrottle(QWidget *window);
 
@@ -30,7 +33,8 @@ public:
     void requestRepaint();
     // True while a repaint waits for the next refresh.
     bool repaintDue() const { return due_.isActive(); }
-    // Does the work before the paint and paints now whatever is due.
+    // Does the work before the paint and paints now whatever is due, including what that work
+    // changed or asked a repaint for.
     void paintNow();
 
 protected:

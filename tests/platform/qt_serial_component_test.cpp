@@ -55,13 +55,22 @@ class QtSerialComponentTest : public QObject {
     }
 
 private slots:
+    // Every test runs twice: reading as bytes arrive, and reading paused for a refresh after
+    // each read, as the window has it.
+    void initTestCase_data() {
+        QTest::addColumn<int>("readPause");
+        QTest::newRow("reading as bytes arrive") << 0;
+        QTest::newRow("reading paused after each read") << 17;
+    }
     void init() {
+        QFETCH_GLOBAL(int, readPause);
         folder = std::make_unique<QTemporaryDir>();
         pty = std::make_unique<Pty>();
         QVERIFY(folder->isValid());
         QVERIFY(pty->isOpen());
         QVERIFY(linkPort(kLinked, pty->devicePath()));
         serial = std::make_unique<QtSerialComponent>(folder->path());
+        serial->setReadPause(readPause);
     }
     void cleanup() {
         serial.reset();
@@ -83,6 +92,20 @@ private slots:
         QTRY_COMPARE(reads.count(), 3);
         QCOMPARE(texts(reads),
                  (QStringList{"V:1.0\r", "C:12\r", QString::fromLatin1("I:10\xB0\r")}));
+    }
+
+    // Asked to, the port reads what the system holds at once, however long its pause, and
+    // delivers it before returning; the pause itself never drops or reorders a byte.
+    void readWaitingDeliversDuringAPause() {
+        serial->setReadPause(60'000);
+        QVERIFY(configureAndOpen(*serial, kLinked).ok);
+        QSignalSpy reads(serial.get(), &SerialComponent::OnRead);
+        QVERIFY(pty->write("A\r"));
+        QTRY_COMPARE(reads.count(), 1);
+        QVERIFY(pty->write("B\rC"));
+        QVERIFY(pty->write("\rD\r"));
+        QTRY_VERIFY((serial->readWaiting(), reads.count() == 4));
+        QCOMPARE(texts(reads), (QStringList{"A\r", "B\r", "C\r", "D\r"}));
     }
 
     // Every code the menus can produce must be accepted by a real port.

@@ -9,6 +9,11 @@ QString FakeSerial::portDevice(int portNumber) const {
     return QStringLiteral("/dev/fake%1").arg(portNumber);
 }
 
+void FakeSerial::readWaiting() {
+    while (!unread.isEmpty())
+        deliver(unread.takeFirst());
+}
+
 SerialResult FakeSerial::record(const QString &call) {
     calls << call;
     if (!failOn.isEmpty() && call.startsWith(failOn))

@@ -14,6 +14,8 @@ public:
     QString failOn;
     QString failText = QStringLiteral("scripted failure");
     bool open = false;
+    // What the system holds for the port, not read yet: readWaiting delivers it.
+    QStringList unread;
 
     QList<int> listPorts() override;
     QString portDevice(int portNumber) const override;
@@ -29,6 +31,8 @@ public:
     SerialResult setIntegerOption(int16_t value) override;
     SerialResult setFirstSwitch(bool on) override;
     SerialResult setSecondSwitch(bool on) override;
+
+    void readWaiting() override;
 
     void deliver(const QVariant &data) { emit OnRead(data); }
 

@@ -33,7 +33,8 @@ QStringList counting(int from, int to) {
 }
 
 // Steps: "show" and "hide" (the menu bar command), "freeze" (the button), "feed X" (a received
-// line), "lines N" (lines 1 to N), "refresh" (the next screen refresh: the window paints).
+// line), "unread X" (a line the port holds but has not read: its reading pauses between paints),
+// "lines N" (lines 1 to N), "refresh" (the next screen refresh: the window paints).
 void run(MonitorFixture &f, const QStringList &steps) {
     Form1 &w = f.window();
     for (const QString &step : steps) {
@@ -44,6 +45,8 @@ void run(MonitorFixture &f, const QStringList &steps) {
             w.FreezeButton_Click();
         } else if (step.startsWith("feed ")) {
             f.feed(step.mid(5));
+        } else if (step.startsWith("unread ")) {
+            f.serial().unread << step.mid(7) + QLatin1Char('\r');
         } else if (step.startsWith("lines ")) {
             for (int n = 1; n <= step.mid(6).toInt(); ++n)
                 f.feed(QString::number(n));
@@ -85,6 +88,9 @@ private slots:
         QTest::newRow("hidden with a refresh pending, shown again: the newest lines")
             << QStringList{"show", "feed a", "hide", "feed b", "refresh", "show"} << false
             << view({"b", "a"});
+        QTest::newRow("shown: a refresh reads what the port holds and shows it at once")
+            << QStringList{"show", "feed a", "unread b", "unread c", "refresh"} << false
+            << view({"c", "b", "a"});
         QTest::newRow("a refresh with nothing new changes nothing")
             << QStringList{"show", "feed a", "refresh", "refresh"} << false << view({"a"});
     }

@@ -31,6 +31,21 @@ private slots:
         QCOMPARE(f.rendered(C::C1_OFF), rgb(0x004000));
     }
 
+    // The port's reading pauses between paints; a line that came before the tick is counted
+    // before the tick counts silence: ten silent ticks and then a line do not fail the link.
+    void aLineNotReadYetCountsForTheTick() {
+        MonitorFixture f;
+        for (int i = 0; i < 10; ++i)
+            f.feed("O:000001");
+        f.ticks(10);
+        QCOMPARE(f.state().LinkSilenceCount, int16_t(10));
+        f.serial().unread << QStringLiteral("O:000001\r");
+        f.ticks(1);
+        QCOMPARE(f.state().LinkSilenceCount, int16_t(10));
+        QVERIFY(!f.shown(C::CommFail));
+        QCOMPARE(f.rendered(C::Y5_Horn), rgb(0x00FFFF));
+    }
+
     void oneLinePerTickHoldsTheLinkThenSilenceIsDetected() {
         MonitorFixture f;
         // A burst first, so the live count settles at 0 after each tick.

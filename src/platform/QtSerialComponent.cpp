@@ -256,9 +256,9 @@ SerialResult QtSerialComponent::setLineTerminator(const QString &terminator) {
 // receiver may let events run), so read on until nothing is left; then pause.
 void QtSerialComponent::readArrived() {
     const QPointer<QtSerialComponent> alive(this);
-    readBuffered();
+    const qint64 bytes = readBuffered();
     if (alive)
-        pause_.begin();
+        pause_.begin(bytes);
 }
 
 // Has QSerialPort read the device now, if it holds anything (or has hung up), rather than when
@@ -268,16 +268,21 @@ void QtSerialComponent::readWaiting() {
         port_.waitForReadyRead(0);
 }
 
-void QtSerialComponent::readBuffered() {
+// The bytes read; after a receiver destroyed this component, whatever was read until then.
+qint64 QtSerialComponent::readBuffered() {
+    qint64 bytes = 0;
     while (port_.isOpen() && port_.bytesAvailable() > 0) {
         const qsizetype cutBefore = lines_.cutRuns();
-        waiting_ << lines_.feed(port_.readAll());
+        const QByteArray received = port_.readAll();
+        bytes += received.size();
+        waiting_ << lines_.feed(received);
         if (lines_.cutRuns() != cutBefore)
             qCInfo(gearLink) << "a run of over" << LineAssembler::kMaxRun
                              << "bytes without a line end was handed out in pieces";
         if (!deliverLines())
-            return;
+            return bytes;
     }
+    return bytes;
 }
 
 // Lines go out one per emission, in order. Should a receiver let waiting events run, lines that

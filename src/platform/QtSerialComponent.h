@@ -47,7 +47,7 @@ private:
     SerialResult portResult(bool ok) const;
     SerialResult refusal(const QString &device) const;
     void readArrived();
-    void readBuffered();
+    qint64 readBuffered();
     bool deliverLines();
     void portFailed(QSerialPort::SerialPortError error);
 

@@ -9,11 +9,23 @@ ReadPause::ReadPause(QSerialPort &port, std::function<void()> ended)
     : port_(port), ended_(std::move(ended)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { end(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { end(); });
 }
 
-void ReadPause::begin() {
-    if (milliseconds_ <= 0 || !port_.isOpen())
+void RecentBytes::add(qint64 read, qint64 nanosecondsSinceLastRead, int pauseMilliseconds) {
+    const qint64 pause = qint64(pauseMilliseconds) * 1'000'000;
+    if (nanosecondsSinceLastRead < 0 || nanosecondsSinceLastRead >= pause)
+        bytes = 0;
+    else
+        bytes -= bytes * nanosecondsSinceLastRead / pause;
+    bytes += read;
+}
+
+void ReadPause::begin(qint64 bytes) {
+    const qint64 sinceLastRead = sinceLastRead_.isValid() ? sinceLastRead_.nsecsElapsed() : -1;
+    sinceLastRead_.start();
+    recent_.add(bytes, sinceLastRead, milliseconds_);
+    if (milliseconds_ <= 0 || !port_.isOpen() || recent_.bytes > kMostBytesPerPause)
         return;
     QSocketNotifier *notifier = readNotifier();
     if (!notifier) {

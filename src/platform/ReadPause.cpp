@@ -25,8 +25,10 @@ void ReadPause::begin(qint64 bytes) {
     const qint64 sinceLastRead = sinceLastRead_.isValid() ? sinceLastRead_.nsecsElapsed() : -1;
     sinceLastRead_.start();
     recent_.add(bytes, sinceLastRead, milliseconds_);
-    if (milliseconds_ <= 0 || !port_.isOpen() || recent_.bytes > kMostBytesPerPause)
+    if (milliseconds_ <= 0 || !port_.isOpen() || recent_.bytes > kMostBytesPerPause) {
+        timer_.stop(); // the read just made has the port listening again
         return;
+    }
     QSocketNotifier *notifier = readNotifier();
     if (!notifier) {
         if (!missingNotifierLogged_)

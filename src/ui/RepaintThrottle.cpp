@@ -18,12 +18,16 @@ void RepaintThrottle::requestRepaint() {
         due_.start(untilNextRefresh());
 }
 
-// The refresh is counted from the end of the last paint, so a slow paint cannot follow another
-// straight away.
+// A refresh is counted from the start of the last paint, as the display counts its own: a paint
+// that waits for the display (a millisecond or two) does not push the next one back. A slow
+// paint is still followed by half a refresh without painting, so that painting cannot take all
+// of the processor.
 int RepaintThrottle::untilNextRefresh() const {
-    if (!sinceLastPaint_.isValid())
+    if (!sinceLastPaintStart_.isValid())
         return 0;
-    return int(std::max<qint64>(0, kRefreshMilliseconds - sinceLastPaint_.elapsed()));
+    const qint64 fromStart = kRefreshMilliseconds - sinceLastPaintStart_.elapsed();
+    const qint64 fromEnd = kRefreshMilliseconds / 2 - sinceLastPaintEnd_.elapsed();
+    return int(std::max<qint64>({0, fromStart, fromEnd}));
 }
 
 // Qt asks a window to repaint with one update request at a time and sends no other until that
@@ -43,6 +47,7 @@ bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event) {
 // A request the work before the paint posted is answered by this paint: left queued, it would
 // only wake the program a refresh later to find nothing to paint.
 void RepaintThrottle::paintNow() {
+    sinceLastPaintStart_.start();
     painting_ = true;
     if (beforePaint_)
         beforePaint_();
@@ -51,7 +56,7 @@ void RepaintThrottle::paintNow() {
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window_, &request);
     painting_ = false;
-    sinceLastPaint_.start();
+    sinceLastPaintEnd_.start();
     if (afterPaint_)
         afterPaint_();
 }

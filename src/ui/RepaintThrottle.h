@@ -18,7 +18,8 @@ class RepaintThrottle : public QObject {
 public:
     static constexpr int kRefreshMilliseconds = 16; // a 60 Hz display
     // How long a serial port's reading pauses after a read: a refresh, and a millisecond more so
-    // that the paint that follows the next read is due by then and needs no wake-up of its own.
+    // that the paint that follows the next read is due by then (the last one started just after
+    // the last read) and needs no wake-up of its own.
     static constexpr int kReadPauseMilliseconds = kRefreshMilliseconds + 1;
 
     explicit RepaintThrottle(QWidget *window);
@@ -44,7 +45,8 @@ private:
     int untilNextRefresh() const;
 
     QWidget *window_;
-    QElapsedTimer sinceLastPaint_;
+    QElapsedTimer sinceLastPaintStart_;
+    QElapsedTimer sinceLastPaintEnd_;
     QTimer due_;
     std::function<void()> beforePaint_;
     std::function<void()> afterPaint_;

@@ -263,6 +263,7 @@ void QtSerialComponent::readArrived() {
 
 // Has QSerialPort read the device now, if it holds anything (or has hung up), rather than when
 // its notifier would: that brings the bytes, or the failure, through readArrived or portFailed.
+// The look first keeps a device with nothing to read from being reported as a timeout error.
 void QtSerialComponent::readWaiting() {
     if (port_.isOpen() && deviceReadable(port_.handle()))
         port_.waitForReadyRead(0);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QObject>
 #include <QTimer>
 
 #include <functional>

@@ -21,7 +21,8 @@ SerialResult closeIfOpen(SerialComponent &port) {
     return port.isOpen() ? port.setOpen(false) : SerialResult::success();
 }
 
-SerialResult openPort(SerialComponent &port, const PortParameters &p) {
+SerialResult openPort(SerialComponent &port, const PortParameters &p, OpenFor purpose) {
+    port.setRefuseHeldDevices(purpose == OpenFor::DeviceReturned);
     return runInOrder({
         [&] { return closeIfOpen(port); },
         [&] { return port.setParity(p.parity); },

@@ -3,6 +3,7 @@
 #include "platform/Logging.h"
 
 #include "platform/PortRefusal.h"
+#include "platform/TerminalUsers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -132,6 +133,10 @@ SerialResult QtSerialComponent::openPort() {
     const QString link = programFolder_ + QStringLiteral("/com%1").arg(portNumber_);
     lastLink_ = QFileInfo(link).isSymLink() ? link : QString();
     lastDevice_ = device;
+    // QSerialPort sets the device up as it opens it: whose terminal it is must be known before.
+    const TerminalLook look(device);
+    if (const SerialResult r = lookBeforeOpening(look, device); !r.ok)
+        return r;
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly)) {
         qCInfo(gearLink) << "could not open" << device << "as Com" << portNumber_ << ":"
@@ -144,12 +149,52 @@ SerialResult QtSerialComponent::openPort() {
         port_.close();
         return notASerialDevice(device);
     }
+    if (const SerialResult r = lookAfterOpening(look, device); !r.ok) {
+        port_.close(); // gives the terminal back the settings it had
+        return r;
+    }
     qCInfo(gearLink) << "opened" << device << "as Com" << portNumber_ << "at" << port_.baudRate()
                      << "baud";
     // A port without modem lines (a pseudo-terminal) has no DTR to raise; it still receives.
     if (holdDtr_)
         port_.setDataTerminalReady(true);
     return SerialResult::success();
+}
+
+// The look's descriptor changes nothing on the device. A device the look cannot open is left to
+// the port, whose own open then fails and says why (permissions, a lock, gone).
+SerialResult QtSerialComponent::lookBeforeOpening(const TerminalLook &look,
+                                                  const QString &device) const {
+    if (!look.isOpen())
+        return SerialResult::success();
+    if (!look.isTerminal())
+        return notASerialDevice(device);
+    return refusedUse(device, look.use(refuseHeld_));
+}
+
+// In the moment between the look and the open, a session could have made the terminal its own,
+// or the comN link could have been pointed elsewhere. The look, held meanwhile, kept a
+// pseudo-terminal's number from passing to a new terminal.
+SerialResult QtSerialComponent::lookAfterOpening(const TerminalLook &look,
+                                                 const QString &device) const {
+#ifdef Q_OS_WIN
+    Q_UNUSED(look);
+    Q_UNUSED(device);
+    return SerialResult::success();
+#else
+    if (!look.sameDevice(port_.handle()))
+        return SerialResult::failure(
+            QStringLiteral("Port Com%1 led to another device while it was being opened: %2")
+                .arg(portNumber_)
+                .arg(device));
+    return refusedUse(device, terminalUse(port_.handle(), false));
+#endif
+}
+
+SerialResult QtSerialComponent::refusedUse(const QString &device, const TerminalUse &use) const {
+    if (use.kind == TerminalUse::Kind::Free)
+        return SerialResult::success();
+    return SerialResult::failure(terminalUseReason(portNumber_, device, use));
 }
 
 // A line half received before the port closed belongs to no line received after it reopens.

@@ -4,6 +4,7 @@
 #include "platform/PortNumbering.h"
 #include "platform/ReadPause.h"
 #include "platform/SerialComponent.h"
+#include "platform/TerminalUsers.h"
 
 #include <QSerialPort>
 #include <QStringList>
@@ -11,7 +12,8 @@
 // The monitor's serial port on QSerialPort. Settings are stored while the port is closed and take
 // effect when it opens; the port number is turned into a device only then, so a port that was
 // unplugged and plugged back (under the same comN link) opens again. The port is opened for
-// reading only: the monitor never transmits.
+// reading only: the monitor never transmits. A terminal that is some session's own is never set
+// up as the port (see TerminalUsers.h).
 class QtSerialComponent : public SerialComponent {
     Q_OBJECT
 public:
@@ -36,6 +38,7 @@ public:
     SerialResult setFirstSwitch(bool) override { return SerialResult::success(); }
     SerialResult setSecondSwitch(bool) override { return SerialResult::success(); }
     void setReadPause(int milliseconds) override { pause_.setMilliseconds(milliseconds); }
+    void setRefuseHeldDevices(bool refuse) override { refuseHeld_ = refuse; }
     void readWaiting() override;
 
 private:
@@ -46,6 +49,9 @@ private:
     void closePort();
     SerialResult portResult(bool ok) const;
     SerialResult refusal(const QString &device) const;
+    SerialResult lookBeforeOpening(const TerminalLook &look, const QString &device) const;
+    SerialResult lookAfterOpening(const TerminalLook &look, const QString &device) const;
+    SerialResult refusedUse(const QString &device, const TerminalUse &use) const;
     void readArrived();
     qint64 readBuffered();
     bool deliverLines();
@@ -58,6 +64,7 @@ private:
     QString lastLink_;
     QString lastDevice_;
     bool holdDtr_ = false;
+    bool refuseHeld_ = false;
     LineAssembler lines_;
     QStringList waiting_;
     bool delivering_ = false;

@@ -50,6 +50,10 @@ public:
     virtual SerialResult setFirstSwitch(bool on) = 0;
     virtual SerialResult setSecondSwitch(bool on) = 0;
 
+    // While set, opening also refuses a device another process holds open. A terminal that is
+    // some session's controlling terminal is refused whatever this says.
+    virtual void setRefuseHeldDevices(bool refuse) { (void)refuse; }
+
     // Reads the port at most once per `milliseconds`, the bytes waiting in the system meanwhile;
     // 0, the default, reads them as they arrive. Lines still go out one by one, in order.
     virtual void setReadPause(int milliseconds) { (void)milliseconds; }

@@ -43,7 +43,8 @@ void Form1::endReconnectWait() {
 
 // One silent try: the comN link is looked up afresh by the port, so a link that
 // now leads to another device is followed. A refusal keeps the wait going and
-// only reaches the log.
+// only reaches the log, once for each new reason: a device that is someone's
+// terminal, or that another program holds, is named there once, not each second.
 void Form1::Reconnect_Timer() {
     const PortParameters parameters = portParameters(state_.PortSettings);
     if (!reconnect_.waiting() || !MSPort1 || parameters.portNumber <= 0) {
@@ -61,7 +62,7 @@ void Form1::Reconnect_Timer() {
         return;
     }
     qCDebug(gearLink).noquote() << "trying" << state_.PortSettings.Name;
-    const SerialResult result = openPort(*MSPort1, parameters);
+    const SerialResult result = openPort(*MSPort1, parameters, OpenFor::DeviceReturned);
     if (result.ok) {
         qCInfo(gearLink).noquote() << state_.PortSettings.Name << "is back and open again";
         endReconnectWait();

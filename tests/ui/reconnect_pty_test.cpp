@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -29,6 +30,13 @@ QAction *portItem(MonitorFixture &f, const QString &caption) {
         if (item->text() == caption)
             return item;
     return nullptr;
+}
+
+// What gear.link says while a test captures it.
+QStringList linkLog;
+void captureLinkLog(QtMsgType, const QMessageLogContext &context, const QString &text) {
+    if (QByteArray(context.category) == "gear.link")
+        linkLog << text;
 }
 
 QStringList portCaptions(MonitorFixture &f) {
@@ -141,6 +149,77 @@ private slots:
         QCOMPARE(f->settingsBytes(), settingsBefore);
         QCOMPARE(f->checkedItems(), checkedBefore);
         QCOMPARE(f->state().PortSettings.Name, "Com7");
+    }
+
+    // A terminal in use is never set up as the port: it keeps its echo and its line editing,
+    // so what is typed there stays its own. Chosen by the user, a session's terminal gets the
+    // usual message box; one another program holds opens, as the user asked. While waiting,
+    // both are refused quietly, named once in the log, and the wait goes on until the device is
+    // free.
+    void aTerminalInUseIsLeftAlone_data() {
+        QTest::addColumn<PtyHolder::As>("holder");
+        QTest::addColumn<bool>("whileWaiting");
+        QTest::addColumn<bool>("refused");
+        using As = PtyHolder::As;
+        QTest::newRow("a session's terminal, chosen") << As::SessionTerminal << false << true;
+        QTest::newRow("a session's terminal, while waiting") << As::SessionTerminal << true << true;
+        QTest::newRow("held by another program, chosen") << As::OpenDescriptor << false << false;
+        QTest::newRow("held by another program, while waiting")
+            << As::OpenDescriptor << true << true;
+    }
+    void aTerminalInUseIsLeftAlone() {
+        QFETCH(PtyHolder::As, holder);
+        QFETCH(bool, whileWaiting);
+        QFETCH(bool, refused);
+        if (whileWaiting)
+            openThenHangUp();
+        Pty theirs;
+        QVERIFY(theirs.watchSettings());
+        auto user = std::make_unique<PtyHolder>(theirs.devicePath(), holder);
+        QVERIFY(user->holding());
+        QVERIFY(link(7, theirs.devicePath()));
+        linkLog.clear();
+        QLoggingCategory::setFilterRules("gear.link.info=true");
+        const QtMessageHandler before = qInstallMessageHandler(captureLinkLog);
+        const auto restore = qScopeGuard([before] {
+            qInstallMessageHandler(before);
+            QLoggingCategory::setFilterRules({});
+        });
+
+        if (whileWaiting) {
+            for (int second = 0; second < 3; ++second)
+                f->window().Reconnect_Timer();
+            QVERIFY(f->window().waitingForPort());
+            QCOMPARE(f->host.messages, QStringList{});
+            QCOMPARE(linkLog.filter(theirs.devicePath()).size(), 1);
+        } else {
+            f->window().LoadPortSettings();
+            f->window().menuItem(M::Menu_Baud_9600)->trigger();
+            portItem(*f, "Com7")->trigger();
+        }
+        QCOMPARE(portOpen(), !refused);
+        QCOMPARE(theirs.echoesAndEditsLines(), refused);
+        QCOMPARE(theirs.settingsChangedSinceWatched(), !refused); // not even for a moment
+        if (!refused)
+            return;
+        const QString why = holder == PtyHolder::As::SessionTerminal
+                                ? "the controlling terminal of a session (process %1)"
+                                : "which another program (process %1) holds open";
+        const QStringList told = whileWaiting ? linkLog : f->host.messages;
+        QVERIFY2(told.join('\n').contains(why.arg(user->pid())), qPrintable(told.join('\n')));
+        if (!whileWaiting) {
+            QCOMPARE(f->host.messages.size(), 1);
+            QVERIFY(f->host.messages.first().startsWith("LG PORT ERROR : Port Com7 leads to " +
+                                                        theirs.devicePath()));
+            QCOMPARE(f->state().PortSettings.Name, "None/Reset");
+            return;
+        }
+        // Their program ends: the device is free, and the next try takes it.
+        user.reset();
+        f->window().Reconnect_Timer();
+        QVERIFY(portOpen());
+        QVERIFY(!f->window().waitingForPort());
+        receiveLinesAndGoLive(theirs);
     }
 
     // The timer runs only while waiting, once a second.

@@ -1,5 +1,7 @@
 #include "platform/PortRefusal.h"
 
+#include "platform/TerminalUsers.h"
+
 #include <QFile>
 
 #ifndef Q_OS_WIN
@@ -126,8 +128,10 @@ PortRefusal examinePortRefusal(const QString &device, const QString &reason) {
         r.cause = ended ? PortRefusal::Cause::StaleLock : PortRefusal::Cause::Locked;
         return r;
     }
-    if (reason == QString::fromLocal8Bit(std::strerror(EBUSY)))
+    if (reason == QString::fromLocal8Bit(std::strerror(EBUSY))) {
         r.cause = PortRefusal::Cause::Busy;
+        r.lockHolder = otherProcessHolding(device);
+    }
     return r;
 }
 #endif

@@ -20,7 +20,8 @@ struct PortRefusal {
     bool groupMayOpen = false;   // the device's mode lets its group read it
     bool memberOfGroup = false;  // the user is listed in that group
     bool groupInSession = false; // this process already carries that group
-    qint64 lockHolder = 0;       // the process named in the lock file; 0 when unknown
+    qint64 lockHolder = 0;       // the process named in the lock file, or one seen holding a
+                                 // busy device open; 0 when unknown
     QString lockFile;
 };
 

@@ -7,6 +7,8 @@
 #include <QSerialPort>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 using Cause = PortRefusal::Cause;
@@ -128,6 +130,17 @@ private slots:
             examinePortRefusal(pty.devicePath(), "Permission error while locking");
         lock.remove();
         QCOMPARE(r.cause, Cause::StaleLock);
+    }
+
+    // A device another program set aside for itself alone: that program is named.
+    void aBusyDeviceNamesAProcessHoldingIt() {
+        Pty pty;
+        PtyHolder other(pty.devicePath(), PtyHolder::As::OpenDescriptor);
+        QVERIFY(other.holding());
+        const PortRefusal r =
+            examinePortRefusal(pty.devicePath(), QString::fromLocal8Bit(std::strerror(EBUSY)));
+        QCOMPARE(r.cause, Cause::Busy);
+        QCOMPARE(r.lockHolder, other.pid());
     }
 
     void aFreeDeviceHasNoKnownCause() {

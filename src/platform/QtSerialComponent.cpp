@@ -163,13 +163,14 @@ SerialResult QtSerialComponent::openPort() {
 
 // The look's descriptor changes nothing on the device. A device the look cannot open is left to
 // the port, whose own open then fails and says why (permissions, a lock, gone).
-SerialResult QtSerialComponent::lookBeforeOpening(const TerminalLook &look,
-                                                  const QString &device) const {
+SerialResult QtSerialComponent::lookBeforeOpening(const TerminalLook &look, const QString &device) {
     if (!look.isOpen())
         return SerialResult::success();
     if (!look.isTerminal())
         return notASerialDevice(device);
-    return refusedUse(device, look.use(refuseHeld_));
+    const TerminalUse use = look.use(refuseHeld_, lastHolder_);
+    lastHolder_ = use.kind == TerminalUse::Kind::HeldOpen ? use.process : 0;
+    return refusedUse(device, use);
 }
 
 // In the moment between the look and the open, a session could have made the terminal its own,

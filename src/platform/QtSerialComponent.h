@@ -49,7 +49,7 @@ private:
     void closePort();
     SerialResult portResult(bool ok) const;
     SerialResult refusal(const QString &device) const;
-    SerialResult lookBeforeOpening(const TerminalLook &look, const QString &device) const;
+    SerialResult lookBeforeOpening(const TerminalLook &look, const QString &device);
     SerialResult lookAfterOpening(const TerminalLook &look, const QString &device) const;
     SerialResult refusedUse(const QString &device, const TerminalUse &use) const;
     void readArrived();
@@ -65,6 +65,7 @@ private:
     QString lastDevice_;
     bool holdDtr_ = false;
     bool refuseHeld_ = false;
+    qint64 lastHolder_ = 0; // the process a look last found holding the device, looked at first
     LineAssembler lines_;
     QStringList waiting_;
     bool delivering_ = false;

@@ -56,7 +56,7 @@ QString terminalUseReason(int portNumber, const QString &device, const TerminalU
 }
 
 #ifdef Q_OS_WIN
-TerminalUse terminalUse(int, bool) {
+TerminalUse terminalUse(int, bool, qint64) {
     return {};
 }
 qint64 otherProcessHolding(const QString &) {
@@ -99,14 +99,23 @@ template <typename Visit> void forEachProcess(Visit visit) {
     ::closedir(proc);
 }
 
+// Read with plain system calls: a look reads one line for each process on the system.
+QByteArray readStatLine(const QByteArray &path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    char line[1024]; // the name is at most 64 bytes; the fields that matter come right after it
+    const ssize_t length = ::read(fd, line, sizeof line);
+    ::close(fd);
+    return length > 0 ? QByteArray(line, length) : QByteArray();
+}
+
 // The session whose controlling terminal `device` is; nothing when no process seen has it so.
 std::optional<qint64> sessionWithTerminal(const DeviceNumber &device) {
     std::optional<qint64> session;
     forEachProcess([&](qint64, const QByteArray &pid) {
-        QFile stat(QByteArrayLiteral("/proc/") + pid + QByteArrayLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return false;
-        const std::optional<ProcessTerminal> facts = parseProcessStat(stat.read(4096));
+        const std::optional<ProcessTerminal> facts =
+            parseProcessStat(readStatLine(QByteArrayLiteral("/proc/") + pid + "/stat"));
         if (facts && facts->terminal == device)
             session = facts->session;
         return session.has_value();
@@ -142,9 +151,13 @@ bool processHolds(const QByteArray &pid, const DeviceNumber &device) {
     return holds;
 }
 
-// Another process that holds `device` open; 0 when none is seen.
-qint64 processHolding(const DeviceNumber &device) {
+// Another process that holds `device` open, `suspect` looked at first; 0 when none is seen.
+// Every descriptor of every process is a lot to look at once a second; the holder seen last time
+// usually holds it still.
+qint64 processHolding(const DeviceNumber &device, qint64 suspect = 0) {
     const qint64 self = ::getpid();
+    if (suspect > 0 && suspect != self && processHolds(QByteArray::number(suspect), device))
+        return suspect;
     qint64 holder = 0;
     forEachProcess([&](qint64 pid, const QByteArray &name) {
         if (pid != self && processHolds(name, device))
@@ -156,7 +169,7 @@ qint64 processHolding(const DeviceNumber &device) {
 
 } // namespace
 
-TerminalUse terminalUse(int fd, bool heldCounts) {
+TerminalUse terminalUse(int fd, bool heldCounts, qint64 lastHolder) {
     if (fd < 0)
         return {};
     pid_t session = 0;
@@ -168,7 +181,7 @@ TerminalUse terminalUse(int fd, bool heldCounts) {
     if (const std::optional<qint64> other = sessionWithTerminal(*device))
         return {TerminalUse::Kind::SessionTerminal, *other};
     if (heldCounts) {
-        if (const qint64 holder = processHolding(*device))
+        if (const qint64 holder = processHolding(*device, lastHolder))
             return {TerminalUse::Kind::HeldOpen, holder};
     }
     return {};

@@ -50,8 +50,9 @@ struct TerminalUse {
 // How the terminal open on `fd` is used. TIOCGSID answers only for this process's own
 // controlling terminal (ENOTTY for any other session's), so every process's controlling terminal
 // is also read from /proc. With `heldCounts`, a terminal another process merely holds open counts
-// too; this process's own descriptors never do.
-TerminalUse terminalUse(int fd, bool heldCounts);
+// too; this process's own descriptors never do. `lastHolder`, the holder a look found before, is
+// looked at first.
+TerminalUse terminalUse(int fd, bool heldCounts, qint64 lastHolder = 0);
 
 // Another process that holds `device` open; 0 when none is seen.
 qint64 otherProcessHolding(const QString &device);
@@ -74,7 +75,9 @@ public:
     // False when the device could not be opened; the port's own open then says why.
     bool isOpen() const { return fd_ >= 0; }
     bool isTerminal() const;
-    TerminalUse use(bool heldCounts) const { return terminalUse(fd_, heldCounts); }
+    TerminalUse use(bool heldCounts, qint64 lastHolder = 0) const {
+        return terminalUse(fd_, heldCounts, lastHolder);
+    }
     // Whether `fd` leads to the very device looked at (true when the look is not open).
     bool sameDevice(int fd) const;
 

@@ -104,7 +104,7 @@ QByteArray readStatLine(const QByteArray &path) {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return {};
-    char line[1024]; // the name is at most 64 bytes; the fields that matter come right after it
+    char line[1024]; // the command name is short; the fields wanted follow it
     const ssize_t length = ::read(fd, line, sizeof line);
     ::close(fd);
     return length > 0 ? QByteArray(line, length) : QByteArray();
@@ -196,7 +196,8 @@ qint64 otherProcessHolding(const QString &device) {
 }
 
 TerminalLook::TerminalLook(const QString &device)
-    : fd_(::open(QFile::encodeName(device).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK)) {}
+    : fd_(::open(QFile::encodeName(device).constData(),
+                 O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 
 TerminalLook::~TerminalLook() {
     if (fd_ >= 0)
@@ -208,10 +209,10 @@ bool TerminalLook::isTerminal() const {
 }
 
 bool TerminalLook::sameDevice(int fd) const {
-    struct stat looked {
-    }, opened{};
     if (fd_ < 0)
         return true;
+    struct stat looked {};
+    struct stat opened {};
     if (::fstat(fd_, &looked) != 0 || ::fstat(fd, &opened) != 0)
         return false;
     return looked.st_dev == opened.st_dev && looked.st_ino == opened.st_ino &&

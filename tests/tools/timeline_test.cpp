@@ -133,7 +133,47 @@ private slots:
                                << "1.250,,\"a, b\",,open";
         QTest::newRow("quote") << "say \"x\""
                                << "1.250,,\"say \"\"x\"\"\",,open";
+        QTest::newRow("line feed") << "a\nb"
+                                   << "1.250,,\"a\nb\",,open";
+        // A spreadsheet takes these for formulas; the ' makes them text.
+        QTest::newRow("=") << "=1+2"
+                           << "1.250,,\"'=1+2\",,open";
+        QTest::newRow("+ with a comma") << "+SUM(1,2)"
+                                        << "1.250,,\"'+SUM(1,2)\",,open";
+        QTest::newRow("-") << "-2+3"
+                           << "1.250,,\"'-2+3\",,open";
+        QTest::newRow("@") << "@cmd"
+                           << "1.250,,\"'@cmd\",,open";
+        QTest::newRow("tab") << "\t=1"
+                             << "1.250,,\"'\t=1\",,open";
+        QTest::newRow("CR") << "\r=1"
+                            << "1.250,,\"'\r=1\",,open";
+        QTest::newRow("= with quotes") << "=HYPERLINK(\"x\")"
+                                       << "1.250,,\"'=HYPERLINK(\"\"x\"\")\",,open";
+        QTest::newRow("starter inside") << "a=b-c"
+                                        << "1.250,,a=b-c,,open";
+        // The link's band before the first: a lone minus is no formula.
+        QTest::newRow("lone minus") << "-"
+                                    << "1.250,,-,,open";
     }
+    // The time is worked out on whole milliseconds: the latest a recording holds prints exactly,
+    // and it is a number to a spreadsheet.
+    void timesPrintExactly_data() {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("start") << qint64(0) << "0.000";
+        QTest::newRow("under a second") << qint64(7) << "0.007";
+        QTest::newRow("seconds") << qint64(12480) << "12.480";
+        QTest::newRow("latest") << std::numeric_limits<qint64>::max() << "9223372036854775.807";
+    }
+    void timesPrintExactly() {
+        QFETCH(qint64, ms);
+        QFETCH(QString, seconds);
+        const Change change{ms, QString(), "port", QString(), "open"};
+        QCOMPARE(formatChange(change), seconds + " port: open");
+        QCOMPARE(csvRow(change), seconds + ",,port,,open");
+    }
+
     void csvQuotesWhatNeedsIt() {
         QFETCH(QString, meaning);
         QFETCH(QString, row);

@@ -51,6 +51,15 @@ void compareConfig(const ConfigFlags &before, const ConfigFlags &after, std::int
         }
 }
 
+// A text from the recording as it may be printed: printable ASCII, every other byte and the
+// backslash escaped as the recording writes them, so no control byte reaches a terminal and no
+// line feed starts a line of its own. A null text stays null: it means "nothing before".
+QString printable(const QString &latin1) {
+    if (latin1.isNull())
+        return latin1;
+    return QString::fromStdString(recording::escapeBytes(latin1.toLatin1().toStdString()));
+}
+
 void decodeLine(const recording::Event &event, Decoded &now, std::vector<Change> &out) {
     const QString line = QString::fromLatin1(event.bytes.data(), qsizetype(event.bytes.size()));
     if (recordKind(line) == RecordKind::Other) {
@@ -62,12 +71,12 @@ void decodeLine(const recording::Event &event, Decoded &now, std::vector<Change>
     const LabelUpdate update = decodeStatusLine(line, now.state, QLocale::c());
     if (update.firmwareVersion && *update.firmwareVersion != now.firmware) {
         out.push_back({event.ms, QStringLiteral("V"), QStringLiteral("firmware version"),
-                       now.firmware, *update.firmwareVersion});
+                       printable(now.firmware), printable(*update.firmwareVersion)});
         now.firmware = *update.firmwareVersion;
     }
     if (update.cycleCount && *update.cycleCount != now.cycles) {
         out.push_back({event.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"),
-                       now.cycles, *update.cycleCount});
+                       printable(now.cycles), printable(*update.cycleCount)});
         now.cycles = *update.cycleCount;
     }
     compareBits(before.InputBits, now.state.InputBits, kInputCount, inputAddress, event.ms, out);
@@ -131,8 +140,16 @@ std::vector<Change> timelineOf(const recording::Recording &recorded) {
     return out;
 }
 
+namespace {
+// Seconds with three decimals, worked out on the whole milliseconds so that even the latest time
+// a recording may hold prints exactly. A recording's times are never negative.
+QString secondsText(std::int64_t ms) {
+    return QStringLiteral("%1.%2").arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+} // namespace
+
 QString formatChange(const Change &c) {
-    const QString time = QString::number(double(c.ms) / 1000.0, 'f', 3);
+    const QString time = secondsText(c.ms);
     const QString what = c.address.isEmpty() ? c.meaning : c.address + ' ' + c.meaning;
     if (c.from.isNull())
         return QStringLiteral("%1 %2: %3").arg(time, what, c.to);
@@ -140,13 +157,27 @@ QString formatChange(const Change &c) {
 }
 
 namespace {
+
+// A spreadsheet reads a cell that starts with one of these as a formula, and a formula can
+// compute, link or run something.
+bool startsFormula(const QString &text) {
+    static const QString starters = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && starters.contains(text.front());
+}
+
+// RFC 4180 quoting; a field that would start a formula gets a ' first, which spreadsheets show
+// as text. A lone "-" (the link's band before the first) cannot compute anything and stays.
 QString csvField(const QString &text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
+    const bool formula = startsFormula(text) && text != QLatin1String("-");
+    static const QRegularExpression special(QStringLiteral("[,\"\r\n]"));
+    if (!formula && !text.contains(special))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    return QLatin1Char('"') + (formula ? QStringLiteral("'") : QString()) + quoted +
+           QLatin1Char('"');
 }
+
 } // namespace
 
 QString csvHeader() {
@@ -154,7 +185,9 @@ QString csvHeader() {
 }
 
 QString csvRow(const Change &c) {
-    return QStringList{QString::number(double(c.ms) / 1000.0, 'f', 3), csvField(c.address),
-                       csvField(c.meaning), csvField(c.from), csvField(c.to)}
+    // The time is the program's own number and never negative (a recording's times are not),
+    // so it stays a number in the spreadsheet.
+    return QStringList{secondsText(c.ms), csvField(c.address), csvField(c.meaning),
+                       csvField(c.from), csvField(c.to)}
         .join(QLatin1Char(','));
 }

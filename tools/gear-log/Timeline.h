@@ -11,7 +11,7 @@ struct Change {
     std::int64_t ms = 0;
     QString address; // X0, Y5, C73, V, C, or empty for the port, the link and ignored lines
     QString meaning; // what the address means, from the window's tooltips
-    QString from;
+    QString from;    // texts from the recording are escaped as the recording escapes them: \\, \xHH
     QString to;
 };
 
@@ -29,6 +29,7 @@ std::vector<Change> timelineOf(const recording::Recording &recorded);
 
 // "12.480 X0 Indicates the Right gear is down: off -> on"
 QString formatChange(const Change &change);
-// time_s,address,meaning,from,to, quoted where needed.
+// time_s,address,meaning,from,to, quoted where needed (RFC 4180); a field that a spreadsheet
+// would take for a formula (=, +, -, @, tab, CR first) starts with a ' inside its quotes.
 QString csvHeader();
 QString csvRow(const Change &change);

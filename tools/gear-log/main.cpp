@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -18,18 +19,30 @@ int main(int argc, char *argv[]) {
         "Prints what changed in a recording made by gear-monitor --record: each input, output "
         "and configuration relay with its address and meaning, the firmware version, the cycle "
         "count, the port, the link, and the lines the monitor ignored."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV for a spreadsheet.")});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
-    parser.process(app);
+    // Not process(): it ends with status 1 for an unknown option, which here means an unreadable
+    // file.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::cerr << "gear-log: " << parser.errorText().toStdString() << " (see --help)"
+                  << std::endl;
+        return 2;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (parser.positionalArguments().size() != 1) {
         std::cerr << "gear-log: expected one recording (see --help)" << std::endl;
         return 2;
     }
     const std::string path = parser.positionalArguments().constFirst().toStdString();
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::error_code ignored;
+    // A folder opens like a file on Linux and reads as an empty one.
+    if (!in || std::filesystem::is_directory(path, ignored)) {
         std::cerr << "gear-log: cannot read " << path << std::endl;
         return 1;
     }

@@ -1,0 +1,155 @@
+// The real gear-log on recordings that hold hostile texts, and on bad command lines.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run gearLog(const QStringList &arguments) {
+    QProcess process;
+    process.start(QStringLiteral(GEAR_LOG_PATH), arguments);
+    if (!process.waitForFinished(10'000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// A recording whose events are `lines`, each written as it stands in the file (escapes and all).
+QString recordingOf(const QTemporaryDir &dir, const QStringList &lines) {
+    const QString path = dir.filePath(QStringLiteral("session.rec"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write("gear-recording 1 port=Com7 speed=9600 parity=None data=8 flow=None stop=1\n");
+    for (const QString &line : lines)
+        file.write(line.toLatin1() + '\n');
+    return path;
+}
+
+// Nothing but printable ASCII and the line feeds that end lines.
+bool onlyPrintable(const QByteArray &out) {
+    return std::all_of(out.begin(), out.end(),
+                       [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); });
+}
+
+} // namespace
+
+class GearLogTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Every text from the recording is printed escaped, in text and CSV alike, so no control
+    // byte reaches a terminal and no line or row can be forged; in CSV a text that a spreadsheet
+    // would take for a formula is made text.
+    void hostileTexts_data() {
+        QTest::addColumn<QStringList>("recorded");
+        QTest::addColumn<QStringList>("text");
+        QTest::addColumn<QStringList>("csv");
+        QTest::newRow("ESC and BEL in the version")
+            << QStringList{R"(0 line V:\x1b[2J\x1b]0;owned\x07)"}
+            << QStringList{R"(0.000 V firmware version: \x1b[2J\x1b]0;owned\x07)"}
+            << QStringList{R"(0.000,V,firmware version,,\x1b[2J\x1b]0;owned\x07)"};
+        QTest::newRow("escaped line feed forging a line and a row in the count")
+            << QStringList{R"(0 line C:7\x0a9.000,X0,forged,on,off)"}
+            << QStringList{R"(0.000 C gear cycle count: 7\x0a9.000,X0,forged,on,off)"}
+            << QStringList{"0.000,C,gear cycle count,,\"7\\x0a9.000,X0,forged,on,off\""};
+        QTest::newRow("CR returning over the line")
+            << QStringList{R"(0 line V:1.0\x0d0.000 X0 forged)"}
+            << QStringList{R"(0.000 V firmware version: 1.0\x0d0.000 X0 forged)"}
+            << QStringList{R"(0.000,V,firmware version,,1.0\x0d0.000 X0 forged)"};
+        QTest::newRow("hostile text as the value before")
+            << QStringList{R"(0 line V:\x1b[31m)", "500 line V:2"}
+            << QStringList{R"(0.000 V firmware version: \x1b[31m)",
+                           R"(0.500 V firmware version: \x1b[31m -> 2)"}
+            << QStringList{R"(0.000,V,firmware version,,\x1b[31m)",
+                           R"(0.500,V,firmware version,\x1b[31m,2)"};
+        QTest::newRow("= in the version")
+            << QStringList{"0 line V:=1+2"} << QStringList{"0.000 V firmware version: =1+2"}
+            << QStringList{"0.000,V,firmware version,,\"'=1+2\""};
+        QTest::newRow("+ in the count") << QStringList{"0 line C:+SUM(1,2)"}
+                                        << QStringList{"0.000 C gear cycle count: +SUM(1,2)"}
+                                        << QStringList{"0.000,C,gear cycle count,,\"'+SUM(1,2)\""};
+        QTest::newRow("leading - in the version")
+            << QStringList{"0 line V:-2+3"} << QStringList{"0.000 V firmware version: -2+3"}
+            << QStringList{"0.000,V,firmware version,,\"'-2+3\""};
+        QTest::newRow("@ in an ignored line")
+            << QStringList{"0 line @cmd"} << QStringList{"0.000 ignored line: @cmd"}
+            << QStringList{"0.000,,ignored line,,\"'@cmd\""};
+        QTest::newRow("formula with quotes in an ignored line")
+            << QStringList{"0 line =HYPERLINK(\"http://x\",\"y\")"}
+            << QStringList{"0.000 ignored line: =HYPERLINK(\"http://x\",\"y\")"}
+            << QStringList{"0.000,,ignored line,,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""};
+        QTest::newRow("tab first is escaped, so no formula")
+            << QStringList{R"(0 line V:\x09=1)"}
+            << QStringList{R"(0.000 V firmware version: \x09=1)"}
+            << QStringList{R"(0.000,V,firmware version,,\x09=1)"};
+        QTest::newRow("non-ASCII bytes")
+            << QStringList{R"(0 line V:\xc3\xa9t\xe9\xff\x00)"}
+            << QStringList{R"(0.000 V firmware version: \xc3\xa9t\xe9\xff\x00)"}
+            << QStringList{R"(0.000,V,firmware version,,\xc3\xa9t\xe9\xff\x00)"};
+        QTest::newRow("a backslash stays told apart from an escape")
+            << QStringList{R"(0 line V:a\\x1b)"}
+            << QStringList{R"(0.000 V firmware version: a\\x1b)"}
+            << QStringList{R"(0.000,V,firmware version,,a\\x1b)"};
+    }
+    void hostileTexts() {
+        QFETCH(QStringList, recorded);
+        QFETCH(QStringList, text);
+        QFETCH(QStringList, csv);
+        const QTemporaryDir dir;
+        const QString path = recordingOf(dir, recorded);
+        const Run printed = gearLog({path});
+        const Run exported = gearLog({QStringLiteral("--csv"), path});
+        QCOMPARE(printed.status, 0);
+        QCOMPARE(exported.status, 0);
+        QVERIFY2(onlyPrintable(printed.out), printed.out.constData());
+        QVERIFY2(onlyPrintable(exported.out), exported.out.constData());
+        QCOMPARE(QString::fromLatin1(printed.out), text.join('\n') + '\n');
+        QCOMPARE(QString::fromLatin1(exported.out),
+                 "time_s,address,meaning,from,to\n" + csv.join('\n') + '\n');
+    }
+
+    // 2 for a command line it cannot use, 1 for a recording it cannot read, 2 for a damaged one;
+    // the reason goes to standard error, nothing to standard output.
+    void exitStatus_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("unknown option") << QStringList{"--cvs", "x.rec"} << 2 << "Unknown option";
+        QTest::newRow("unknown short option") << QStringList{"-x", "x.rec"} << 2 << "Unknown";
+        QTest::newRow("value to a switch") << QStringList{"--csv=yes", "x.rec"} << 2 << "csv";
+        QTest::newRow("no recording") << QStringList{} << 2 << "expected one recording";
+        QTest::newRow("two recordings") << QStringList{"a.rec", "b.rec"} << 2 << "expected one";
+        QTest::newRow("missing file") << QStringList{"@dir/none.rec"} << 1 << "cannot read";
+        QTest::newRow("a folder") << QStringList{"@dir"} << 1 << "cannot read";
+        QTest::newRow("damaged file") << QStringList{"@dir/damaged.rec"} << 2 << ":2: unknown";
+    }
+    void exitStatus() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        const QTemporaryDir dir;
+        QFile damaged(dir.filePath(QStringLiteral("damaged.rec")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("gear-recording 1 port=Com7 speed=9600 parity=None data=8 flow=None "
+                      "stop=1\n10 lime V:1\n");
+        damaged.close();
+        arguments.replaceInStrings(QStringLiteral("@dir"), dir.path());
+        const Run run = gearLog(arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("gear-log: ") && run.err.contains(reason.toUtf8()),
+                 run.err.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(GearLogTest)
+#include "gear_log_test.moc"

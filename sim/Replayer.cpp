@@ -27,10 +27,27 @@ void waitOn(pollfd *polled, std::chrono::nanoseconds span) {
 
 } // namespace
 
-std::chrono::microseconds replayOffset(const recording::Recording &recorded, std::size_t index,
-                                       double speed) {
+std::optional<std::chrono::nanoseconds> replayOffset(const recording::Recording &recorded,
+                                                     std::size_t index, double speed) {
+    // Both times are at least 0, so the difference cannot overflow; the scaling is done in
+    // double, where a huge value is only large, and checked before it becomes a count.
     const std::int64_t ms = recorded.events.at(index).ms - recorded.events.front().ms;
-    return std::chrono::microseconds(static_cast<std::int64_t>(double(ms) * 1000.0 / speed));
+    const double ns = double(ms) * 1e6 / speed;
+    if (!(ns <= double(kLatestReplayOffset.count())))
+        return std::nullopt;
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(ns));
+}
+
+std::optional<recording::ParseError> unreplayableTime(const recording::Recording &recorded,
+                                                      double speed) {
+    for (std::size_t i = 0; i < recorded.events.size(); ++i)
+        if (!replayOffset(recorded, i, speed)) {
+            const auto years = int(kLatestReplayOffset.count() / 1e9 / (365.25 * 24 * 3600));
+            return recording::ParseError{long(i) + 2, "a time too late to replay: due more than " +
+                                                          std::to_string(years) +
+                                                          " years after the first event"};
+        }
+    return std::nullopt;
 }
 
 Replayer::Replayer(SerialLine &line, const recording::Recording &recorded, double speed,
@@ -38,6 +55,10 @@ Replayer::Replayer(SerialLine &line, const recording::Recording &recorded, doubl
     : line_(line), recorded_(recorded), speed_(speed), log_(log) {}
 
 ReplaySummary Replayer::run() {
+    if (const auto late = unreplayableTime(recorded_, speed_)) {
+        summary_.error = "line " + std::to_string(late->lineNumber) + ": " + late->message;
+        return summary_;
+    }
     if (!waitForReader())
         return summary_;
     const Clock::time_point start = Clock::now();
@@ -45,7 +66,7 @@ ReplaySummary Replayer::run() {
         const recording::Event &event = recorded_.events[i];
         if (event.kind != recording::EventKind::Line)
             continue;
-        if (!sleepUntil(start + replayOffset(recorded_, i, speed_)))
+        if (!sleepUntil(dueAt(start, i)))
             break;
         if (!send(event.bytes))
             ++summary_.linesDropped;
@@ -54,9 +75,13 @@ ReplaySummary Replayer::run() {
     }
     // A silence at the end of the recording is part of it: the monitor sees the link fail.
     if (summary_.error.empty() && !recorded_.events.empty())
-        sleepUntil(start + replayOffset(recorded_, recorded_.events.size() - 1, speed_) +
-                   kReaderGrace);
+        sleepUntil(dueAt(start, recorded_.events.size() - 1) + kReaderGrace);
     return summary_;
+}
+
+// Only for a recording that unreplayableTime passed.
+Replayer::Clock::time_point Replayer::dueAt(Clock::time_point start, std::size_t index) const {
+    return start + replayOffset(recorded_, index, speed_).value();
 }
 
 bool Replayer::waitForReader() {

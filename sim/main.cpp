@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -25,16 +26,23 @@ namespace {
 
 enum ExitCode { Ended = 0, Failed = 1, BadUsage = 2 };
 
-std::variant<SimOptions, QString> parseCommandLine(const QCoreApplication &app) {
+std::variant<SimOptions, QString> parseCommandLine() {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Plays the landing-gear controller on a serial line: sends its status records (V, C, F, "
         "O, I) while the gear goes through up and down cycles.\n"
         "Without --device it creates a pseudo-terminal and prints its path as the first line."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     addSimOptions(parser);
-    parser.process(app); // answers --help and unknown options itself
+    // Not process(): it ends with status 1 for an unknown option or a missing value, and 1 says
+    // the line could not be opened.
+    if (!parser.parse(QCoreApplication::arguments()))
+        return parser.errorText();
+    if (parser.isSet(help))
+        parser.showHelp(Ended);
+    if (parser.isSet(version))
+        parser.showVersion();
     return readSimOptions(parser);
 }
 
@@ -59,14 +67,20 @@ void report(const RunSummary &summary) {
               << ", cycles completed " << summary.cyclesCompleted << std::endl;
 }
 
-// The whole recording, read before anything is sent: a damaged file sends nothing.
-std::optional<recording::Recording> loadRecording(const std::string &path) {
+// The whole recording, read before anything is sent: a damaged file, or one with a time too late
+// to replay at the chosen speed, sends nothing.
+std::optional<recording::Recording> loadRecording(const std::string &path, double speed) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::error_code ignored;
+    // A folder opens like a file on Linux and reads as an empty one.
+    if (!in || std::filesystem::is_directory(path, ignored)) {
         std::cerr << "gear-sim: cannot read " << path << std::endl;
         return std::nullopt;
     }
     auto read = recording::readRecording(in);
+    if (const auto *recorded = std::get_if<recording::Recording>(&read))
+        if (const auto late = unreplayableTime(*recorded, speed))
+            read = *late;
     if (const auto *error = std::get_if<recording::ParseError>(&read)) {
         std::cerr << "gear-sim: " << path << ":" << error->lineNumber << ": " << error->message
                   << std::endl;
@@ -172,7 +186,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gear-sim"));
     QCoreApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
-    const auto parsed = parseCommandLine(app);
+    const auto parsed = parseCommandLine();
     if (const QString *error = std::get_if<QString>(&parsed)) {
         std::cerr << "gear-sim: " << error->toStdString() << " (see --help)" << std::endl;
         return BadUsage;
@@ -181,7 +195,7 @@ int main(int argc, char *argv[]) {
 
     std::optional<recording::Recording> recorded;
     if (!options.replayFile.empty()) {
-        recorded = loadRecording(options.replayFile);
+        recorded = loadRecording(options.replayFile, options.replaySpeed);
         if (!recorded)
             return BadUsage;
     }

@@ -171,6 +171,8 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
     const std::string_view time = firstWord(line);
     Event event;
     const auto [end, error] = std::from_chars(time.data(), time.data() + time.size(), event.ms);
+    if (error == std::errc::result_out_of_range)
+        return std::string("a time beyond what a 64-bit count of milliseconds holds");
     if (time.empty() || error != std::errc() || end != time.data() + time.size() || event.ms < 0)
         return std::string("expected a time in milliseconds at the start of the line");
     const std::string_view word = firstWord(line);

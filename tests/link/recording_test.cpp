@@ -131,6 +131,9 @@ private slots:
             << fileOf({"10 stale now"}) << 2L << "unexpected text";
         QTest::newRow("time going backwards")
             << fileOf({"10 open", "9 close"}) << 3L << "backwards";
+        QTest::newRow("time beyond 64 bits")
+            << fileOf({"9223372036854775807 open", "9223372036854775808 close"}) << 3L
+            << "beyond what a 64-bit count";
     }
     void damaged() {
         QFETCH(std::string, text);

@@ -103,6 +103,31 @@ constexpr std::array<std::pair<std::string_view, std::string Header::*>, 6> kHea
     {"stop", &Header::stopBits},
 }};
 
+// Far beyond any line the monitor writes (a received line is at most 4096 bytes, 16 KiB escaped),
+// so an endless line (/dev/zero, a file of no LF) is refused rather than read until memory runs
+// out.
+constexpr std::size_t kLongestLine = std::size_t(4) << 20;
+
+enum class LineRead { Read, End, TooLong };
+
+// One line without its LF, at most kLongestLine bytes.
+LineRead readLine(std::istream &in, std::string &text) {
+    text.clear();
+    std::streambuf *buffer = in.rdbuf();
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return text.empty() ? LineRead::End : LineRead::Read;
+        }
+        if (c == '\n')
+            return LineRead::Read;
+        if (text.size() == kLongestLine)
+            return LineRead::TooLong;
+        text += static_cast<char>(c);
+    }
+}
+
 } // namespace
 
 std::string_view kindWord(EventKind kind) {
@@ -200,8 +225,11 @@ std::variant<Recording, ParseError> readRecording(std::istream &in) {
     Recording result;
     std::string text;
     long number = 0;
-    while (std::getline(in, text)) {
+    for (LineRead read; (read = readLine(in, text)) != LineRead::End;) {
         ++number;
+        if (read == LineRead::TooLong)
+            return ParseError{number, "a line longer than " + std::to_string(kLongestLine >> 20) +
+                                          " MiB: not a gear recording"};
         const bool truncated = in.eof();
         if (number == 1) {
             auto header = parseHeader(text);

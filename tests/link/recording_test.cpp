@@ -134,6 +134,8 @@ private slots:
         QTest::newRow("time beyond 64 bits")
             << fileOf({"9223372036854775807 open", "9223372036854775808 close"}) << 3L
             << "beyond what a 64-bit count";
+        QTest::newRow("endless line")
+            << fileOf({"10 open", "20 line " + std::string(4 << 20, 'Z')}) << 3L << "longer than";
     }
     void damaged() {
         QFETCH(std::string, text);

@@ -135,21 +135,12 @@ private slots:
                                << "1.250,,\"say \"\"x\"\"\",,open";
         QTest::newRow("line feed") << "a\nb"
                                    << "1.250,,\"a\nb\",,open";
-        // A spreadsheet takes these for formulas; the ' makes them text.
-        QTest::newRow("=") << "=1+2"
-                           << "1.250,,\"'=1+2\",,open";
-        QTest::newRow("+ with a comma") << "+SUM(1,2)"
-                                        << "1.250,,\"'+SUM(1,2)\",,open";
-        QTest::newRow("-") << "-2+3"
-                           << "1.250,,\"'-2+3\",,open";
-        QTest::newRow("@") << "@cmd"
-                           << "1.250,,\"'@cmd\",,open";
+        // A spreadsheet takes these for formulas; the ' makes them text. A recording's own
+        // texts reach here escaped (tests/tools/gear_log_test.cpp), so tab and CR only from here.
         QTest::newRow("tab") << "\t=1"
                              << "1.250,,\"'\t=1\",,open";
         QTest::newRow("CR") << "\r=1"
                             << "1.250,,\"'\r=1\",,open";
-        QTest::newRow("= with quotes") << "=HYPERLINK(\"x\")"
-                                       << "1.250,,\"'=HYPERLINK(\"\"x\"\")\",,open";
         QTest::newRow("starter inside") << "a=b-c"
                                         << "1.250,,a=b-c,,open";
         // The link's band before the first: a lone minus is no formula.

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "ProgramVersion.h"
+#include "platform/Logging.h"
 #include "platform/QtHost.h"
 #include "platform/StopSignals.h"
 #include "settings/SettingsFile.h"
@@ -52,6 +53,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(GEAR_DESKTOP_ID));
+    qCInfo(gearUi, "desktop entry %s", qPrintable(QGuiApplication::desktopFileName()));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QtHost host{QLatin1String(kSettingsFileName)};

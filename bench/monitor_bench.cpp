@@ -2,7 +2,6 @@
 // tick's full repaint or link-failed display. Run with `make bench`; not part of the tests.
 #include "MonitorFixture.h"
 #include "link/StatusDecoder.h"
-#include "ui/RepaintThrottle.h"
 #include "ui/SessionRecorder.h"
 
 #include <QTimer>
@@ -72,19 +71,18 @@ private slots:
         }
     }
 
-    // Shown, one line per screen refresh (as at a slow line rate): the line is decoded, then at
-    // the refresh the view's picture moves up a line and the new line is painted.
+    // Shown, one line per refresh of the view (as at a slow line rate): the line is decoded, then
+    // at the refresh the view's picture moves up a line and the new line is painted.
     void receivedLineWithTheViewShownAndRefreshed() {
         BenchWindow b;
         b.window().Show_Menu_Click();
-        RepaintThrottle *refresh = b.window().repaintThrottle();
-        refresh->paintNow();
+        b.nextViewRefresh();
         FakeSerial *serial = &b.serial();
         const QStringList lines = changingLines();
         qsizetype next = 0;
         QBENCHMARK {
             serial->deliver(lines.at(next++ % lines.size()));
-            refresh->paintNow();
+            b.nextViewRefresh();
         }
     }
 

@@ -7,6 +7,7 @@
 #include "link/ReconnectWait.h"
 #include "ui/MenuId.h"
 #include "ui/MessageBoxHold.h"
+#include "ui/PaintBudget.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -148,6 +149,7 @@ private:
     // shown, at most once per screen refresh.
     SerialViewLines serialLines_;
     RepaintThrottle *throttle_ = nullptr;
+    PaintBudget serialViewBudget_{kSerialViewMilliseconds};
     std::unique_ptr<SerialViewScroll> serialViewScroll_;
     quint64 shownChanges_ = 0;
 };

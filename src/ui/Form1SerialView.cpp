@@ -10,7 +10,9 @@
 #include <QWindow>
 
 // Lines that arrive faster than the eye can follow reach the labels together, the last twenty of
-// them, just before the window's next paint.
+// them, just before a paint of the window, at most kSerialViewMilliseconds after the view's last
+// one. The rest of the window is painted at every refresh it changes in, as before; the view's
+// lines wait for their turn in between.
 void Form1::setUpSerialView() {
     SerialViewScroll::Labels labels{};
     for (int i = 0; i < kSerialViewLines; ++i)
@@ -20,12 +22,14 @@ void Form1::setUpSerialView() {
         // Lines the port has not read yet (its reading pauses between paints) are shown now.
         if (MSPort1)
             MSPort1->readWaiting();
-        if (serialViewShown())
+        if (serialViewShown() && serialViewBudget_.wait(throttle_->now()) == 0)
             refreshSerialView();
     });
     throttle_->setAfterPaint([this] {
         const QWindow *window = windowHandle();
         serialViewScroll_->windowPainted(window && window->isExposed());
+        // A paint for the rest of the window came before the view's turn: lines still wait.
+        serialViewChanged();
     });
 }
 
@@ -34,11 +38,11 @@ void Form1::ScrollSerialView(const QString &line) {
     serialViewChanged();
 }
 
-// A hidden view's labels wait until it is shown; a shown one is brought up to date within one
-// screen refresh, however many lines come in meanwhile.
+// A hidden view's labels wait until it is shown; a shown one is brought up to date at the first
+// refresh its paint budget allows, however many lines come in meanwhile.
 void Form1::serialViewChanged() {
-    if (serialViewShown())
-        throttle_->requestRepaint();
+    if (serialViewShown() && serialLines_.changes() != shownChanges_)
+        throttle_->requestRepaint(serialViewBudget_.wait(throttle_->now()));
 }
 
 bool Form1::serialViewShown() const {
@@ -53,6 +57,7 @@ void Form1::refreshSerialView() {
     const qint64 pushed = serialLines_.pushesSince(shownChanges_);
     shownChanges_ = serialLines_.changes();
     serialViewScroll_->show(serialLines_, pushed);
+    serialViewBudget_.spend(throttle_->now());
 }
 
 void Form1::FreezeButton_Click() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -16,6 +15,9 @@ class QWidget;
 // within one refresh (and the time a paint takes).
 class RepaintThrottle : public QObject {
 public:
+    // Milliseconds on a monotonic clock.
+    using Clock = std::function<qint64()>;
+
     static constexpr int kRefreshMilliseconds = 16; // a 60 Hz display
     // How long a serial port's reading pauses after a read: a refresh, and a millisecond more so
     // that the paint that follows the next read is due by then (the last one started just after
@@ -24,16 +26,22 @@ public:
 
     explicit RepaintThrottle(QWidget *window);
 
+    // The clock refreshes are counted on; tests move it on themselves.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    qint64 now() const { return clock_(); }
+
     // Work that brings widgets up to date just before each paint, so that changes no one can see
     // between two refreshes cost nothing: the serial view copies its lines into its labels here.
     void setBeforePaint(std::function<void()> work) { beforePaint_ = std::move(work); }
     // Told after each paint this throttle makes.
     void setAfterPaint(std::function<void()> told) { afterPaint_ = std::move(told); }
-    // Asks for a paint at the next refresh for a change that has not touched a widget yet (it
-    // will, in the work before the paint).
-    void requestRepaint();
-    // True while a repaint waits for the next refresh.
+    // Asks for a paint at the next refresh, and not sooner than `delay` milliseconds from now,
+    // for a change that has not touched a widget yet (it will, in the work before the paint). A
+    // paint already due sooner stays due then.
+    void requestRepaint(qint64 delay = 0);
+    // True while a repaint waits for the next refresh; dueAt() is then when, on the clock.
     bool repaintDue() const { return due_.isActive(); }
+    qint64 dueAt() const { return dueAt_; }
     // Does the work before the paint and paints now whatever is due, including what that work
     // changed or asked a repaint for.
     void paintNow();
@@ -42,11 +50,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    int untilNextRefresh() const;
+    qint64 untilNextRefresh() const;
+    void paintWithin(qint64 wait);
 
     QWidget *window_;
-    QElapsedTimer sinceLastPaintStart_;
-    QElapsedTimer sinceLastPaintEnd_;
+    Clock clock_;
+    bool paintedBefore_ = false;
+    qint64 lastPaintStart_ = 0;
+    qint64 lastPaintEnd_ = 0;
+    qint64 dueAt_ = 0;
     QTimer due_;
     std::function<void()> beforePaint_;
     std::function<void()> afterPaint_;

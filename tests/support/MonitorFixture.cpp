@@ -2,9 +2,12 @@
 
 #include "settings/SettingsFile.h"
 #include "ui/MenuTable.h"
+#include "ui/PaintBudget.h"
+#include "ui/RepaintThrottle.h"
 #include "ui/WindowBuilder.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTimer>
@@ -13,6 +16,13 @@ MonitorFixture::MonitorFixture(PortKind port) {
     host.realSerial = port == PortKind::Real;
     window_ = std::make_unique<Form1>(host);
     window_->timer()->stop();
+    window_->repaintThrottle()->setClock([this] {
+        if (clockStopped_)
+            return clockAhead_;
+        QElapsedTimer clock;
+        clock.start();
+        return clock.msecsSinceReference() + clockAhead_;
+    });
     window_->show();
 }
 
@@ -20,6 +30,16 @@ MonitorFixture::~MonitorFixture() = default;
 
 void MonitorFixture::feed(const QString &line) {
     serial().deliver(line + QLatin1Char('\r'));
+}
+
+void MonitorFixture::stopClock() {
+    clockAhead_ = window_->repaintThrottle()->now();
+    clockStopped_ = true;
+}
+
+void MonitorFixture::nextViewRefresh() {
+    advanceClock(kSerialViewMilliseconds);
+    window_->repaintThrottle()->paintNow();
 }
 
 void MonitorFixture::ticks(int count) {

@@ -27,6 +27,14 @@ public:
 
     // One controller line as the port delivers it, CR included.
     void feed(const QString &line);
+    // The window's paint clock runs on the monotonic clock, this much ahead: a test moves it on
+    // instead of sleeping.
+    void advanceClock(qint64 milliseconds) { clockAhead_ += milliseconds; }
+    // From now on the clock moves only when a test moves it.
+    void stopClock();
+    // The next paint at which the serial view may take new lines: the clock moved on by the
+    // view's paint period, then the window painted.
+    void nextViewRefresh();
     void ticks(int count);
     // The colour the indicator renders, sampled near its corner.
     QColor rendered(ControlId id);
@@ -42,6 +50,8 @@ public:
 
 private:
     std::unique_ptr<Form1> window_;
+    qint64 clockAhead_ = 0;
+    bool clockStopped_ = false;
 };
 
 QColor rgb(unsigned vbColour);

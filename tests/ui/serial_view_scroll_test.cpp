@@ -53,7 +53,7 @@ void run(MonitorFixture &f, const QStringList &steps) {
                 f.feed(QStringLiteral("I:%1 line %2").arg(nextLine % 2).arg(nextLine));
             }
         } else if (step == "paint") {
-            w.repaintThrottle()->paintNow();
+            f.nextViewRefresh();
         } else if (step == "failed") {
             f.ticks(12);
         } else if (step == "freeze") {

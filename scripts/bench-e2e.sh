@@ -5,7 +5,9 @@
 # For each rate (lines a second, or "max": as fast as the reader takes them) bench-line-feed plays
 # a controller on a pseudo-terminal, frames of five status lines that change every frame, and
 # measures the reader over BENCH_SECONDS after BENCH_WARMUP: processor time, lines sent, bytes
-# left unread, resident memory. The readers, one at a time:
+# left unread, resident memory. The rate "sim" is the controller's own pace instead: gear-sim
+# sending its gear cycle at 9600 baud (--fast --baud 9600, about 80 lines a second), the reader
+# measured from here over the same span. The readers, one at a time:
 #   hidden    the monitor (Release) with the serial view hidden, as it starts
 #   shown     the same, the view shown by a click on SHOW/HIDE SERIAL in its menu bar
 #   cutecom   CuteCom with the terminal opened (Alt+O), from a private HOME
@@ -17,10 +19,12 @@
 # pseudo-terminal ignores the speed) and logs its 500 ms tick (gear.tick), whose lateness is
 # read for the measured span.
 #
-# Prints a Markdown table and saves it as BUILD_DIR/bench-e2e.md (or BENCH_OUTPUT).
+# Prints Markdown tables and saves them as BUILD_DIR/bench-e2e.md (or BENCH_OUTPUT): the first,
+# with the monitor's view shown against CuteCom at each rate, is the one docs/performance.md
+# keeps.
 #
 # Usage: scripts/bench-e2e.sh [BUILD_DIR]   (default build-release; make bench-e2e builds it)
-# Environment: BENCH_SECONDS (10), BENCH_WARMUP (2), BENCH_RATES ("100 1100 2100 max"),
+# Environment: BENCH_SECONDS (10), BENCH_WARMUP (2), BENCH_RATES ("sim 100 1100 2100 max"),
 # BENCH_READERS ("hidden shown cutecom cat"), MONITOR (BUILD_DIR/gear-monitor), BENCH_BEFORE,
 # SHORT=1 (2 s measured after 1 s warm-up: a smoke test, not figures).
 # shellcheck disable=SC2154 # the gear_* facts are set by use_gear_facts
@@ -34,6 +38,7 @@ source "$here/processes.sh"
 build=$(cd "${1:-build-release}" && pwd)
 use_gear_facts "$build" || exit 1
 feeder=$build/bench-line-feed
+sim=$build/sim/gear-sim
 monitor=${MONITOR:-$build/gear-monitor}
 before=${BENCH_BEFORE:-}
 seconds=${BENCH_SECONDS:-10}
@@ -41,15 +46,15 @@ warmup=${BENCH_WARMUP:-2}
 if [ "${SHORT:-0}" = 1 ]; then
     seconds=2 warmup=1
 fi
-read -r -a rates <<<"${BENCH_RATES:-100 1100 2100 max}"
+read -r -a rates <<<"${BENCH_RATES:-sim 100 1100 2100 max}"
 read -r -a readers <<<"${BENCH_READERS:-hidden shown cutecom cat}"
 [ -z "$before" ] || readers=(before-hidden before-shown "${readers[@]}")
 output=${BENCH_OUTPUT:-$build/bench-e2e.md}
-readonly port=7 tick_ms=500
+readonly port=7 tick_ms=500 sim_baud=9600
 # The monitor opens its port on its tenth tick, about 5 s after it starts.
 readonly reader_start_limit_s=20
 
-work='' xvfb_pid='' feeder_pid='' reader_pid=''
+work='' xvfb_pid='' feeder_pid='' reader_pid='' sim_pid=''
 
 say() { echo "bench-e2e: $*" >&2; }
 # A mark in the scratch folder rather than a variable: fail may run in a command substitution's
@@ -64,13 +69,16 @@ fail() {
 cleanup() {
     stop_process reader_pid
     stop_process feeder_pid
+    stop_process sim_pid
     stop_process xvfb_pid
     [ -z "$work" ] || [ -e "$work/.keep" ] || rm -rf "$work"
 }
 
 require_tools() {
     local missing=()
-    for tool in Xvfb xdotool "$feeder" "$monitor" ${before:+"$before"}; do
+    local sim_tool=()
+    [[ " ${rates[*]} " != *" sim "* ]] || sim_tool=("$sim")
+    for tool in Xvfb xdotool "$feeder" "$monitor" ${before:+"$before"} "${sim_tool[@]}"; do
         command -v "$tool" >/dev/null || missing+=("$tool")
     done
     [[ " ${readers[*]} " != *" cutecom "* ]] || command -v cutecom >/dev/null || missing+=(cutecom)
@@ -217,9 +225,74 @@ tick_lateness_p99() {
         sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int(NR * 0.99 + 0.999)]; else print "-" }'
 }
 
+# The p99 lateness in ms of the ticks from the FROMth to the TOth line of the monitor's tick log.
+tick_lateness_p99_lines() {
+    local from=$1 to=$2
+    sed -n 's/.*tick at \([0-9]*\) ms.*/\1/p' "$work/reader.log" | sed -n "${from},${to}p" |
+        awk -v period="$tick_ms" 'seen { print $1 - previous - period } { previous = $1; seen = 1 }' |
+        sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int(NR * 0.99 + 0.999)]; else print "-" }'
+}
+
+ticks_logged() { grep -c 'tick at' "$work/reader.log" || true; }
+lines_sent_by_sim() { grep -c '^> ' "$work/sim.log" || true; }
+resident_kb() { sed -n 's/^VmRSS:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$1/status"; }
+
+# Starts gear-sim sending its gear cycle at 9600 baud, linked as FOLDER/com7; sets pty.
+start_sim() {
+    local folder=$1
+    mkdir -p "$folder"
+    : >"$work/sim.out"
+    "$sim" --link-dir "$folder" --port "$port" --fast --baud "$sim_baud" --verbose \
+        >"$work/sim.out" 2>"$work/sim.log" &
+    sim_pid=$!
+    for _ in $(seq 100); do
+        pty=$(sed -n '1s/^gear-sim: pseudo-terminal //p' "$work/sim.out")
+        [ -n "$pty" ] && return
+        sleep 0.05
+    done
+    fail "gear-sim did not start"
+}
+
+# The controller's pace: the reader of gear-sim measured from here over the span, once it holds
+# the terminal (the monitor opens its port about 5 s after it starts) and the warm-up is over.
+# gear-sim echoes each line it sends on standard error, which counts them.
+measure_sim() {
+    local reader=$1 late=- cpu0 cpu1 lines0 lines1 rss0 rss1 ticks0 ticks1 t0 t1
+    local folder=$work/sim-link
+    [[ $reader == cutecom || $reader == cat ]] || folder=$(dirname "$(link_for "$reader")")
+    start_sim "$folder"
+    start_reader "$reader"
+    for _ in $(seq $((reader_start_limit_s * 10))); do
+        holds_terminal "$reader_pid" && break
+        running "$reader_pid" || fail "$reader ended before it opened $pty"
+        sleep 0.1
+    done
+    holds_terminal "$reader_pid" || fail "$reader did not open $pty within $reader_start_limit_s s"
+    sleep "$warmup"
+    t0=$EPOCHREALTIME cpu0=$(cpu_ticks "$reader_pid") rss0=$(resident_kb "$reader_pid")
+    lines0=$(lines_sent_by_sim) ticks0=$(ticks_logged)
+    sleep "$seconds"
+    t1=$EPOCHREALTIME cpu1=$(cpu_ticks "$reader_pid") rss1=$(resident_kb "$reader_pid")
+    lines1=$(lines_sent_by_sim) ticks1=$(ticks_logged)
+    running "$sim_pid" || fail "gear-sim ended during the run: $(tail -3 "$work/sim.log")"
+    [[ $reader == cutecom || $reader == cat ]] || late=$(tick_lateness_p99_lines "$ticks0" "$ticks1")
+    stop_process reader_pid
+    stop_process sim_pid
+    local result
+    result=$(awk -v c0="$cpu0" -v c1="$cpu1" -v l0="$lines0" -v l1="$lines1" -v t0="$t0" \
+        -v t1="$t1" -v hz="$(getconf CLK_TCK)" -v r0="$rss0" -v r1="$rss1" 'BEGIN {
+            span = t1 - t0
+            printf "reader=- sent_lines=%d seconds=%.3f lines_per_s=%.0f cpu_s=%.3f ", l1 - l0,
+                span, (l1 - l0) / span, (c1 - c0) / hz
+            printf "backlog_bytes=- rss_kb_start=%d rss_kb_end=%d", r0, r1 }')
+    echo "$reader sim $result tick_p99_ms=$late" >>"$work/results"
+    say "$reader at gear-sim's pace: $result tick_p99_ms=$late"
+}
+
 # Runs one reader at one rate; appends "reader rate key=value..." to the results.
 measure() {
     local reader=$1 rate=$2 result late=-
+    [ "$rate" != sim ] || { measure_sim "$reader"; return; }
     start_feeder "$(link_for "$reader")" "$rate"
     start_reader "$reader"
     local limit=$((reader_start_limit_s + ${warmup%.*} + ${seconds%.*} + 10))
@@ -252,7 +325,7 @@ figures() {
         for (i = 3; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
         per1000 = f["cpu_s"] * 1000 / f["sent_lines"]
         printf (per1000 >= 0.1 ? "%.2f" : per1000 >= 0.01 ? "%.3f" : "%.4f"), per1000
-        printf " %.1f %d %d %.1f %.1f %s\n",
+        printf " %.1f %d %s %.1f %.1f %s\n",
             100 * f["cpu_s"] / f["seconds"], f["lines_per_s"], f["backlog_bytes"],
             f["rss_kb_start"] / 1024, f["rss_kb_end"] / 1024, f["tick_p99_ms"] }' "$work/results"
 }
@@ -271,11 +344,46 @@ column_title() {
 thousands() { sed ':a; s/\B[0-9]\{3\}\>/,&/; ta' <<<"$1"; }
 
 rate_title() {
-    if [ "$1" = max ]; then echo "most it takes"; else thousands "$1"; fi
+    case $1 in
+    max) echo "most it takes" ;;
+    sim) echo "gear-sim, $sim_baud baud" ;;
+    *) thousands "$1" ;;
+    esac
+}
+
+# READER's processor time per line over OTHER's at RATE, from the unrounded figures: "1.07×".
+cost_ratio() {
+    awk -v a="$1" -v b="$2" -v rate="$3" '$2 == rate && ($1 == a || $1 == b) {
+        for (i = 3; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+        if (f["sent_lines"] > 0) per_line[$1] = f["cpu_s"] / f["sent_lines"] }
+        END { if (per_line[b] > 0 && (a in per_line)) printf "%.2f×\n", per_line[a] / per_line[b]
+              else print "-" }' "$work/results"
+}
+
+# The goal's table: the monitor with its view shown against CuteCom at each steady rate, and
+# what one costs over the other.
+report_goal() {
+    local rate cpu pct lps cutecom_cpu cutecom_pct
+    [[ " ${readers[*]} " == *" shown "* && " ${readers[*]} " == *" cutecom "* ]] || return 0
+    echo "The monitor with its serial view shown against CuteCom: CPU seconds per 1000 lines"
+    echo "received (% of one core), and the monitor's cost as a multiple of CuteCom's."
+    echo
+    echo "| rate | lines/s | monitor, view shown | CuteCom | monitor ÷ CuteCom |"
+    echo "|---|---|---|---|---|"
+    for rate in "${rates[@]}"; do
+        [ "$rate" != max ] || continue
+        read -r cpu pct lps _ <<<"$(figures shown "$rate")"
+        read -r cutecom_cpu cutecom_pct _ <<<"$(figures cutecom "$rate")"
+        echo "| $(rate_title "$rate") | $(thousands "$lps") | $cpu s ($pct %) |" \
+            "$cutecom_cpu s ($cutecom_pct %) |" \
+            "$(cost_ratio shown cutecom "$rate") |"
+    done
+    echo
 }
 
 report() {
     local header='| lines/s |' rule='|---|' row cpu pct lps backlog rss0 rss1 late
+    report_goal
     for reader in "${readers[@]}"; do
         header+=" $(column_title "$reader") |"
         rule+='---|'

@@ -146,7 +146,7 @@ private:
     std::unique_ptr<SessionRecorder> recorder_;
 
     // The serial view's lines, kept for every received line; its labels follow them while it is
-    // shown, at most once per screen refresh.
+    // shown, at most 30 times a second (serialViewBudget_).
     SerialViewLines serialLines_;
     RepaintThrottle *throttle_ = nullptr;
     PaintBudget serialViewBudget_{kSerialViewMilliseconds};

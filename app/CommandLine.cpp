@@ -102,9 +102,10 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     return result;
 }
 
-QString datedRecordingPath(const QString &folder, const QDateTime &now) {
+QString datedRecordingPath(const QString &folder, const QDateTime &now, int attempt) {
+    const QString again = attempt > 1 ? QStringLiteral("_%1").arg(attempt) : QString();
     return folder + QStringLiteral("/gear-monitor-") +
-           now.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".rec");
+           now.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + again + QStringLiteral(".rec");
 }
 
 QStringList argumentList(int argc, char *argv[]) {

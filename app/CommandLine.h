@@ -16,15 +16,19 @@ struct CommandLine {
     bool recordDated = false; // --record-dated: to a dated file in the documents folder
 };
 
-enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2 };
+// A recording that cannot be made, or would replace what is there, ends the program before its
+// window opens, as a bad option does.
+enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2, ExitCannotRecord = 2 };
 
 // `arguments` as main() receives them, the program's name first. Qt's own window options
 // (-platform, -style, ...) are accepted and left for QApplication.
 CommandLine parseCommandLine(const QStringList &arguments);
 
 // Where --record-dated records: a file named after the moment, e.g.
-// <folder>/gear-monitor-2026-12-07-164500.rec.
-QString datedRecordingPath(const QString &folder, const QDateTime &now);
+// <folder>/gear-monitor-2026-12-07-164500.rec. A later attempt in the same second, when that name
+// is taken, adds its number (..._2.rec up to kDatedAttempts), so names still sort by time.
+inline constexpr int kDatedAttempts = 9;
+QString datedRecordingPath(const QString &folder, const QDateTime &now, int attempt = 1);
 
 // argv as text.
 QStringList argumentList(int argc, char *argv[]);

@@ -15,24 +15,33 @@
 
 namespace {
 
-// The recorder the command line asks for: none, or one recording to its file. Null and a
-// message when the file cannot be made.
+// The recorder the command line asks for: none, or one recording to its file, which is always
+// made anew. Null and a message when the recording cannot be made.
 std::unique_ptr<SessionRecorder> recorderFor(const CommandLine &commandLine, bool &failed) {
+    failed = false;
+    if (commandLine.recordFile.isEmpty() && !commandLine.recordDated)
+        return nullptr;
     QString path = commandLine.recordFile;
+    SessionRecorder::Refusal refusal;
+    std::unique_ptr<SessionRecorder> recorder;
     if (commandLine.recordDated) {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QDir().mkpath(folder);
-        path = datedRecordingPath(folder, QDateTime::currentDateTime());
+        const QDateTime now = QDateTime::currentDateTime();
+        // Two starts in the same second each get a file of their own.
+        for (int attempt = 1; attempt <= kDatedAttempts && !recorder; ++attempt) {
+            path = datedRecordingPath(folder, now, attempt);
+            recorder = SessionRecorder::create(path, refusal);
+            if (!refusal.nameTaken)
+                break;
+        }
+    } else {
+        recorder = SessionRecorder::create(path, refusal);
     }
-    failed = false;
-    if (path.isEmpty())
-        return nullptr;
-    QString error;
-    auto recorder = SessionRecorder::create(path, error);
     if (!recorder) {
         failed = true;
         std::fprintf(stderr, "gear-monitor: cannot record to %s: %s\n", qPrintable(path),
-                     qPrintable(error));
+                     qPrintable(refusal.reason));
     }
     return recorder;
 }
@@ -60,7 +69,7 @@ int main(int argc, char *argv[]) {
     bool recordingRefused = false;
     auto recorder = recorderFor(commandLine, recordingRefused);
     if (recordingRefused)
-        return 1;
+        return ExitCannotRecord;
     Form1 window(host);
     window.setRecorder(std::move(recorder));
     host.setDialogParent(&window);

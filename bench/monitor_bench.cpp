@@ -89,7 +89,7 @@ private slots:
     // The same with the session recorded to a file: one write() more per line.
     void receivedLineThroughTheRecordingWindow() {
         BenchWindow b;
-        QString error;
+        SessionRecorder::Refusal error;
         b.window().setRecorder(SessionRecorder::create(b.host.folder + "/bench.rec", error));
         FakeSerial *serial = &b.serial();
         QBENCHMARK {

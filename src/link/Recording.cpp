@@ -128,6 +128,31 @@ LineRead readLine(std::istream &in, std::string &text) {
     }
 }
 
+// " port=... speed=... parity=... data=... flow=... stop=...", a space escaped in the values.
+void appendFields(std::string &out, const Header &fields) {
+    for (const auto &[name, field] : kHeaderFields) {
+        out += ' ';
+        out += name;
+        out += '=';
+        appendEscaped(out, fields.*field, true);
+    }
+}
+
+// Reads the six fields in their order into `fields`, leaving `line` after them; why they do not
+// read, or an empty text. `where` names the line's part for the message.
+std::string parseFields(std::string_view &line, Header &fields, const std::string &where) {
+    for (const auto &[name, field] : kHeaderFields) {
+        const std::string_view word = firstWord(line);
+        if (word.substr(0, name.size() + 1) != std::string(name) + "=")
+            return where + " lacks " + std::string(name) + "=";
+        auto value = unescape(word.substr(name.size() + 1), false);
+        if (value.index() == 1)
+            return where + "'s " + std::string(name) + " holds " + std::get<1>(value);
+        fields.*field = std::move(std::get<0>(value));
+    }
+    return {};
+}
+
 } // namespace
 
 std::string_view kindWord(EventKind kind) {
@@ -148,12 +173,7 @@ std::string formatHeader(const Header &header) {
     std::string out(kFormatName);
     out += ' ';
     out += std::to_string(kFormatVersion);
-    for (const auto &[name, field] : kHeaderFields) {
-        out += ' ';
-        out += name;
-        out += '=';
-        appendEscaped(out, header.*field, true);
-    }
+    appendFields(out, header);
     out += '\n';
     return out;
 }
@@ -166,6 +186,8 @@ std::string formatEvent(const Event &event) {
         out += ' ';
         appendEscaped(out, event.bytes, false);
     }
+    if (event.kind == EventKind::PortOpened && event.settings)
+        appendFields(out, *event.settings);
     out += '\n';
     return out;
 }
@@ -179,15 +201,8 @@ std::variant<Header, std::string> parseHeader(std::string_view line) {
         return "a recording of a format version this program does not read (it reads version " +
                std::to_string(kFormatVersion) + ")";
     Header header;
-    for (const auto &[name, field] : kHeaderFields) {
-        const std::string_view word = firstWord(line);
-        if (word.substr(0, name.size() + 1) != std::string(name) + "=")
-            return "the header lacks " + std::string(name) + "=";
-        auto value = unescape(word.substr(name.size() + 1), false);
-        if (value.index() == 1)
-            return "the header's " + std::string(name) + " holds " + std::get<1>(value);
-        header.*field = std::move(std::get<0>(value));
-    }
+    if (std::string error = parseFields(line, header, "the header"); !error.empty())
+        return error;
     return header;
 }
 
@@ -209,6 +224,15 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
         }
     if (!known)
         return "unknown event '" + escapeBytes(word) + "'";
+    if (event.kind == EventKind::PortOpened && !line.empty()) {
+        Header settings;
+        if (std::string error = parseFields(line, settings, "'open'"); !error.empty())
+            return error;
+        if (!line.empty())
+            return "unexpected text after 'open' and its settings";
+        event.settings = std::move(settings);
+        return event;
+    }
     if (event.kind != EventKind::Line) {
         if (!line.empty())
             return "unexpected text after '" + std::string(word) + "'";

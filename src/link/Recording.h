@@ -9,10 +9,11 @@
 #include <vector>
 
 // A recording of a monitor session: plain text, one event a line, readable with `less`. The first
-// line names the format and version and the port with its settings; each following line is
-// "<ms> <kind>[ <bytes>]", the time in milliseconds since the recording started. Received lines
-// keep their bytes exactly (CR and LF removed); a backslash, and any byte that is not printable
-// ASCII, is written as \\ or \xHH so that every byte survives.
+// line names the format and version and the port with its settings as known when the recording
+// started; each following line is "<ms> <kind>[ <bytes>]", the time in milliseconds since the
+// recording started. An `open` whose port or settings differ from those last stated carries them
+// as the header does. Received lines keep their bytes exactly (CR and LF removed); a backslash,
+// and any byte that is not printable ASCII, is written as \\ or \xHH so that every byte survives.
 namespace recording {
 
 inline constexpr std::string_view kFormatName = "gear-recording";
@@ -35,6 +36,9 @@ struct Event {
     std::int64_t ms = 0;
     EventKind kind = EventKind::Line;
     std::string bytes; // the received line, for EventKind::Line
+    // For EventKind::PortOpened: the port and settings it opened with, when they differ from
+    // those the recording stated last (in its header or an earlier `open`).
+    std::optional<Header> settings = std::nullopt;
     bool operator==(const Event &) const = default;
 };
 

@@ -120,7 +120,7 @@ void Form1::Form_QueryUnload() {
     // A tick let in above may have reopened the port: the program ends with it closed.
     if (MSPort1 && MSPort1->isOpen())
         (void)MSPort1->setOpen(false);
-    recordPortState();
+    endRecording();
     if (MSPort1)
         MSPort1->disconnect(this);
     QCoreApplication::quit();

@@ -124,10 +124,14 @@ private:
     void noteFailedTry(const QString &reason);
     void rebuildPortItems(const QList<int> &ports, const QString &checkedCaption);
     void checkMenusFromSettings();
+    void takeLine(const QString &line);
     void recordLine(const QString &line);
     void recordPortState();
     void recordPortClosing();
     void recordTick(LinkBand band);
+    void endRecording();
+    void showRecordingInTitle();
+    void afterRecording();
 
     Host &host_;
     MonitorState state_;

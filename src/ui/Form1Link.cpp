@@ -19,10 +19,15 @@ void Form1::MSPort1_OnRead(const QVariant &data) {
     if (data.isNull())
         return;
     const QString line = cleanDelivery(data);
-    if (hold_.holdLine(int(recordKind(line)), [this, data] { MSPort1_OnRead(data); }))
-        return;
-    state_.LastLine = line;
+    // Recorded as the port delivers it: the hold below may drop a line that a newer one of its
+    // kind supersedes, and the recording keeps every line.
     recordLine(line);
+    if (!hold_.holdLine(int(recordKind(line)), [this, line] { takeLine(line); }))
+        takeLine(line);
+}
+
+void Form1::takeLine(const QString &line) {
+    state_.LastLine = line;
     DecodeStatusLine();
     // Decoding goes on while the view is frozen; only the view stands still.
     if (!state_.SerialViewFrozen)

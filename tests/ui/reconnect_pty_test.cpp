@@ -240,9 +240,9 @@ private slots:
     // coming back with it, each once, then closed as the recording ends.
     void aRecordingShowsThePortGoAndComeBack() {
         const QString path = f->host.folder + "/session.rec";
-        QString error;
+        SessionRecorder::Refusal error;
         f->window().setRecorder(SessionRecorder::create(path, error, [] { return 0; }));
-        QVERIFY2(f->window().recorder(), qPrintable(error));
+        QVERIFY2(f->window().recorder(), qPrintable(error.reason));
         openThenHangUp();
         f->window().Reconnect_Timer();
         auto back = std::make_unique<Pty>();

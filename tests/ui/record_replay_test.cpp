@@ -41,7 +41,7 @@ struct RecordingMonitor {
         if (writeSettingsFile(settingsFilePath(f.host.folder),
                               formatSettingsFile(s, "v", f.host.clock, QLocale::c())) != 0)
             qFatal("settings file not written");
-        QString error;
+        SessionRecorder::Refusal error;
         f.window().setRecorder(SessionRecorder::create(path, error));
     }
     // Connected after the window's own handler, so it sees what the line did.

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -55,7 +56,14 @@ int main(int argc, char *argv[]) {
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (csv)
         std::cout << csvHeader().toStdString() << '\n';
-    for (const Change &change : timelineOf(std::get<recording::Recording>(read)))
+    const auto &recorded = std::get<recording::Recording>(read);
+    for (const Change &change : timelineOf(recorded))
         std::cout << (csv ? csvRow(change) : formatChange(change)).toStdString() << '\n';
+    // A session whose port never opened, or stayed silent, leaves a header and little else.
+    const bool anyLine =
+        std::any_of(recorded.events.begin(), recorded.events.end(),
+                    [](const recording::Event &e) { return e.kind == recording::EventKind::Line; });
+    if (!csv && !anyLine)
+        std::cout << "nothing received\n";
     return 0;
 }

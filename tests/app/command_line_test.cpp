@@ -1,7 +1,49 @@
 #include "CommandLine.h"
 #include "ProgramVersion.h"
 
+#include <QProcess>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+// gear-monitor run with `arguments` and HOME in `home`, given ten seconds to end by itself.
+struct Run {
+    bool ended = false;
+    int status = -1;
+    QString standardError;
+};
+
+Run runMonitor(const QStringList &arguments, const QString &home) {
+    QProcess monitor;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    monitor.setProcessEnvironment(environment);
+    monitor.start(QStringLiteral(GEAR_MONITOR_PATH), arguments);
+    Run run;
+    run.ended = monitor.waitForFinished(10000);
+    if (!run.ended) {
+        monitor.kill();
+        monitor.waitForFinished();
+    }
+    run.status = monitor.exitCode();
+    run.standardError = QString::fromLocal8Bit(monitor.readAllStandardError());
+    return run;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+} // namespace
 
 using Action = CommandLine::Action;
 
@@ -101,6 +143,96 @@ private slots:
         const QDateTime morning(QDate(2026, 3, 4), QTime(9, 5, 7));
         QCOMPARE(datedRecordingPath("/home/m/Documents", morning),
                  QString("/home/m/Documents/gear-monitor-2026-03-04-090507.rec"));
+        // A second start in the same second sorts after the first and before the next second.
+        const QStringList inOrder = {datedRecordingPath("/d", morning),
+                                     datedRecordingPath("/d", morning, 2),
+                                     datedRecordingPath("/d", morning, kDatedAttempts),
+                                     datedRecordingPath("/d", morning.addSecs(1))};
+        QStringList sorted = inOrder;
+        sorted.sort();
+        QCOMPARE(sorted, inOrder);
+        QCOMPARE(QSet<QString>(inOrder.begin(), inOrder.end()).size(), inOrder.size());
+    }
+
+    // A recording that would replace what is there, or wait for a FIFO's reader, ends the
+    // program with status 2 and the reason before its window opens, and the name keeps what it
+    // held. Each run has a deadline, so one that hangs fails.
+    void aRecordingThatCannotBeMadeEndsTheProgram_data() {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("an existing file") << "file"
+                                          << "the file exists";
+        QTest::newRow("a FIFO no one reads") << "fifo"
+                                             << "no program is reading";
+        QTest::newRow("a device") << "/dev/null"
+                                  << "is a device";
+        QTest::newRow("dated, every name of the second taken") << "dated"
+                                                               << "the file exists";
+    }
+    void aRecordingThatCannotBeMadeEndsTheProgram() {
+        QFETCH(QString, make);
+        QFETCH(QString, reason);
+        QTemporaryDir home;
+        QString path = home.filePath("s.rec");
+        QStringList arguments{"--record", path};
+        QStringList kept;
+        if (make == "file") {
+            QVERIFY(writeFile(path, "kept\n"));
+            kept << path;
+        } else if (make == "fifo") {
+            QCOMPARE(mkfifo(QFile::encodeName(path), 0600), 0);
+        } else if (make == "dated") {
+            QVERIFY(QDir().mkpath(home.filePath("Documents")));
+            const QDateTime now = QDateTime::currentDateTime();
+            for (int second = 0; second < 10; ++second)
+                for (int attempt = 1; attempt <= kDatedAttempts; ++attempt) {
+                    kept << datedRecordingPath(home.filePath("Documents"), now.addSecs(second),
+                                               attempt);
+                    QVERIFY(writeFile(kept.last(), "kept\n"));
+                }
+            arguments = QStringList{"--record-dated"};
+        } else {
+            path = make;
+            arguments = QStringList{"--record", path};
+        }
+        const Run run = runMonitor(arguments, home.path());
+        QVERIFY2(run.ended, "still running after 10 s");
+        QCOMPARE(run.status, int(ExitCannotRecord));
+        QVERIFY2(run.standardError.contains("gear-monitor: cannot record to ") &&
+                     run.standardError.contains(reason),
+                 qPrintable(run.standardError));
+        for (const QString &file : kept)
+            QCOMPARE(readFile(file), QByteArray("kept\n"));
+    }
+
+    // Started twice in the same second, --record-dated makes a second file beside the first.
+    void aSecondDatedRecordingInTheSameSecondGetsItsOwnFile() {
+        QTemporaryDir home;
+        const QString documents = home.filePath("Documents");
+        QVERIFY(QDir().mkpath(documents));
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList taken;
+        for (int second = 0; second < 10; ++second) {
+            taken << datedRecordingPath(documents, now.addSecs(second));
+            QVERIFY(writeFile(taken.last(), "kept\n"));
+        }
+        QProcess monitor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", home.path());
+        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        monitor.setProcessEnvironment(environment);
+        monitor.start(QStringLiteral(GEAR_MONITOR_PATH), {"--record-dated"});
+        QStringList made;
+        for (int i = 0; i < 100 && made.isEmpty(); ++i) {
+            monitor.waitForFinished(100);
+            made = QDir(documents).entryList({"*_2.rec"});
+        }
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        QCOMPARE(made.size(), 1);
+        QVERIFY(readFile(documents + "/" + made.first()).startsWith("gear-recording 1 "));
+        for (const QString &file : taken)
+            QCOMPARE(readFile(file), QByteArray("kept\n"));
     }
 
     // The help names the program and its two options, and none of Qt's hidden ones.

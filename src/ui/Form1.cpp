@@ -112,6 +112,8 @@ void Form1::Form_QueryUnload() {
     endReconnectWait();
     if (MSPort1 && MSPort1->isOpen())
         (void)MSPort1->setOpen(false);
+    // The recording ends with the port's close: what the events let in below do comes after.
+    endRecording();
     host_.processEvents();
     host_.processEvents();
     // The settings file is never left open, so there is no file to close here.
@@ -120,7 +122,6 @@ void Form1::Form_QueryUnload() {
     // A tick let in above may have reopened the port: the program ends with it closed.
     if (MSPort1 && MSPort1->isOpen())
         (void)MSPort1->setOpen(false);
-    endRecording();
     if (MSPort1)
         MSPort1->disconnect(this);
     QCoreApplication::quit();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real gear-monitor ended by SIGINT, SIGTERM and SIGHUP while its port is open: each ends
 # with status 0 as on a window close, the port closed (gear-sim sees its reader go) and the lock
-# file QSerialPort took in /run/lock removed, so the next user can open the port.
+# file QSerialPort took in /run/lock removed, so the next user can open the port. Its recording
+# ends with the port's close and nothing after it.
 # The three runs go side by side, each with its own program folder and simulator.
 #
 # Usage: stop_signals_e2e.sh GEAR_MONITOR GEAR_SIM
@@ -54,7 +55,8 @@ start() {
     # A background job of a script starts with SIGINT ignored; the monitor gets the defaults a
     # terminal would give it.
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$folder/xdg \
-        env --default-signal=INT,TERM,HUP "$folder/program/gear-monitor" >"$folder/monitor.log" 2>&1 &
+        env --default-signal=INT,TERM,HUP "$folder/program/gear-monitor" \
+        --record "$folder/session.rec" >"$folder/monitor.log" 2>&1 &
     monitor_pids[$signal]=$!
 }
 
@@ -68,7 +70,7 @@ wait_for_reader() {
 }
 
 check() {
-    local signal=$1 folder=$work/$1 pty lock status=0
+    local signal=$1 folder=$work/$1 pty lock last status=0
     wait_for_reader "$signal" || { fail "$signal" "the monitor did not open its port"; return; }
     pty=$(sed -n 's/^gear-sim: pseudo-terminal //p' "$folder/sim.out")
     lock=$(lock_file_of "$pty")
@@ -88,7 +90,9 @@ check() {
         sleep 0.05
     done
     grep -q "reader gone" "$folder/sim.log" || { fail "$signal" "gear-sim did not see its reader go"; return; }
-    echo "signals: SIG$signal: status 0, port closed, lock file $lock removed"
+    last=$(tail -n 1 "$folder/session.rec" | cut -d ' ' -f 2)
+    [ "$last" = close ] || { fail "$signal" "the recording ends with '$last', not close"; return; }
+    echo "signals: SIG$signal: status 0, port closed, lock file $lock removed, recording closed"
 }
 
 port=61

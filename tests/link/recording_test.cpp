@@ -66,11 +66,16 @@ private slots:
         QVERIFY(r.events[0] == written);
     }
 
+    // An `open` may state the port and its settings, spaces and odd bytes kept.
     void eventsOfEveryKind() {
         const std::vector<Event> events{
-            {0, EventKind::PortOpened, {}},   {500, EventKind::Line, "V:SIM-1.0"},
-            {6000, EventKind::LinkStale, {}}, {8000, EventKind::LinkFailed, {}},
-            {9000, EventKind::LinkLive, {}},  {9500, EventKind::PortClosed, {}}};
+            {0, EventKind::PortOpened, {}},
+            {500, EventKind::Line, "V:SIM-1.0"},
+            {6000, EventKind::LinkStale, {}},
+            {8000, EventKind::LinkFailed, {}},
+            {9000, EventKind::LinkLive, {}},
+            {9500, EventKind::PortClosed, {}},
+            {9600, EventKind::PortOpened, {}, Header{"Com 9", "19200", "Even", "7", "\x1b", ""}}};
         std::string text = formatHeader(kHeader);
         for (const Event &e : events)
             text += formatEvent(e);
@@ -129,6 +134,11 @@ private slots:
         QTest::newRow("raw control byte") << fileOf({"10 line a\tb"}) << 2L << "raw byte";
         QTest::newRow("text after a link event")
             << fileOf({"10 stale now"}) << 2L << "unexpected text";
+        QTest::newRow("an open with part of its settings")
+            << fileOf({"10 open port=Com1 speed=9600"}) << 2L << "'open' lacks parity=";
+        QTest::newRow("text after an open's settings")
+            << fileOf({"10 open port=C speed= parity= data= flow= stop= more"}) << 2L
+            << "unexpected text";
         QTest::newRow("time going backwards")
             << fileOf({"10 open", "9 close"}) << 3L << "backwards";
         QTest::newRow("time beyond 64 bits")

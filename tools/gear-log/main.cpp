@@ -6,8 +6,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 

@@ -33,5 +33,8 @@ struct MonitorState {
     bool SerialViewFrozen = false;
     bool SaveRequested = false;
     bool LoadRequested = false;
+    // The settings file has been read once (or found missing): from then on a save writes what
+    // the record holds without reading the file first.
+    bool SettingsRead = false;
     PortSettingsRecord PortSettings;
 };

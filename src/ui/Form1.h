@@ -92,7 +92,7 @@ public:
     void SettingChoice_Click(MenuId item);
     void ClearBaudChecks();
     void ClearParityChecks();
-    void ApplyPortSettings();
+    void ApplyPortSettings(bool save = true);
     void Save_Menu_Click();
     void LoadSaveFiles();
 
@@ -125,6 +125,9 @@ private:
     void rebuildPortItems(const QList<int> &ports, const QString &checkedCaption);
     void checkMenusFromSettings();
     void takeLine(const QString &line);
+    int readSettings(const QString &path);
+    bool readBeforeFirstSave();
+    void reportSettingsFailure(int failure, const QString &path);
     void recordLine(const QString &line);
     void recordPortState();
     void recordPortClosing();

@@ -41,6 +41,8 @@ void Form1::RunStartupStep() {
         LoadPortSettings();
         break;
     case StartupStage::ReadSettings:
+        // Whatever this read finds, saves from now on write what the record holds.
+        state_.SettingsRead = true;
         state_.LoadRequested = true;
         LoadSaveFiles();
         break;

@@ -91,6 +91,7 @@ void Form1::rebuildPortItems(const QList<int> &ports, const QString &checkedCapt
 }
 
 void Form1::Menu_Port_Number_Click(int index) {
+    const bool save = readBeforeFirstSave();
     if (index == 0)
         LoadPortSettings();
     for (int i = 0; i < Menu_Port_Number.size(); ++i) {
@@ -99,12 +100,13 @@ void Form1::Menu_Port_Number_Click(int index) {
         if (i == index)
             state_.PortSettings.Name = item->text();
     }
-    ApplyPortSettings();
+    ApplyPortSettings(save);
 }
 
 // Every item of the speed, parity, flow, data-bit and stop groups: only the chosen item of its
 // group stays checked, its caption becomes the setting, and the port is reopened with it.
 void Form1::SettingChoice_Click(MenuId item) {
+    const bool save = readBeforeFirstSave();
     const MenuDef &def = menuDef(item);
     if (def.group == SettingGroup::Speed)
         ClearBaudChecks();
@@ -113,7 +115,7 @@ void Form1::SettingChoice_Click(MenuId item) {
     for (MenuId sibling : groupItems(def.group))
         menuItem(sibling)->setChecked(sibling == item);
     settingOf(state_.PortSettings, def.group) = QString::fromLatin1(def.caption);
-    ApplyPortSettings();
+    ApplyPortSettings(save);
 }
 
 void Form1::ClearBaudChecks() {
@@ -126,13 +128,16 @@ void Form1::ClearParityChecks() {
         menuItem(item)->setChecked(false);
 }
 
-// Saves the choice, declares the link failed until the reopened port brings lines, lets waiting
-// events (painting included) run, then reopens the port.
-void Form1::ApplyPortSettings() {
+// Saves the choice (unless `save` is false: the file there could not be read, and is kept),
+// declares the link failed until the reopened port brings lines, lets waiting events (painting
+// included) run, then reopens the port.
+void Form1::ApplyPortSettings(bool save) {
     // A choice ends any wait for a vanished port, before waiting events get a chance to reopen it.
     endReconnectWait();
-    state_.SaveRequested = true;
-    LoadSaveFiles();
+    if (save) {
+        state_.SaveRequested = true;
+        LoadSaveFiles();
+    }
     setBackground(ControlId::LG_CommOK, Colour::Red);
     state_.LinkSilenceCount = kLinkFailedCount;
     host_.processEvents();

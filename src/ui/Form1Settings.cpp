@@ -12,6 +12,8 @@
 #include <QLabel>
 
 void Form1::Save_Menu_Click() {
+    if (!readBeforeFirstSave())
+        return;
     state_.SaveRequested = true;
     LoadSaveFiles();
 }
@@ -30,22 +32,50 @@ void Form1::LoadSaveFiles() {
         if (failure == 0)
             state_.SaveRequested = false;
     }
-    if (failure == 0 && state_.LoadRequested) {
-        failure = readSettingsFile(path, state_.PortSettings);
-        // The user's settings folder is made on the first save; until then the file is simply
-        // not there yet.
-        if (failure == FileError::PathNotFound && host_.settingsFolder() != host_.programFolder())
-            failure = FileError::FileNotFound;
-        if (failure == 0) {
-            state_.LoadRequested = false;
-            host_.processEvents();
-            setBackground(ControlId::LG_CommOK, Colour::Red);
-            state_.LinkSilenceCount = kLinkFailedCount;
-            checkMenusFromSettings();
-        }
+    if (failure == 0 && state_.LoadRequested)
+        failure = readSettings(path);
+    if (failure != 0)
+        reportSettingsFailure(failure, path);
+}
+
+// Reads the file into the port settings; once it is read, lets waiting events run, declares the
+// link failed and sets the check marks from what was read. Returns 0 or the failure number.
+int Form1::readSettings(const QString &path) {
+    int failure = readSettingsFile(path, state_.PortSettings);
+    // The user's settings folder is made on the first save; until then the file is simply not
+    // there yet.
+    if (failure == FileError::PathNotFound && host_.settingsFolder() != host_.programFolder())
+        failure = FileError::FileNotFound;
+    if (failure != 0)
+        return failure;
+    state_.LoadRequested = false;
+    state_.SettingsRead = true;
+    host_.processEvents();
+    setBackground(ControlId::LG_CommOK, Colour::Red);
+    state_.LinkSilenceCount = kLinkFailedCount;
+    checkMenusFromSettings();
+    return 0;
+}
+
+// Before the settings are read at start, the record is empty or holds only what was chosen
+// since: a save would write that over the user's settings. So the first save reads the file as
+// the start-up read does, and the choice is applied on top. A file that is not there is no
+// failure here (the save makes it); one that is there but cannot be read must not be written
+// over: false, after the failure is reported as the start-up read would report it.
+bool Form1::readBeforeFirstSave() {
+    if (state_.SettingsRead)
+        return true;
+    const QString path = settingsFilePath(host_.settingsFolder());
+    const int failure = readSettings(path);
+    if (failure == 0 || failure == FileError::FileNotFound || failure == FileError::PathNotFound) {
+        state_.SettingsRead = true;
+        return true;
     }
-    if (failure == 0)
-        return;
+    reportSettingsFailure(failure, path);
+    return false;
+}
+
+void Form1::reportSettingsFailure(int failure, const QString &path) {
     // The flags are cleared before the box, so nothing run after it writes or reads again.
     state_.SaveRequested = false;
     state_.LoadRequested = false;

@@ -3,6 +3,7 @@
 #include "MonitorFixture.h"
 #include "settings/SettingsFile.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
@@ -38,7 +39,20 @@ QString failureMessage(const QString &text, const QString &path) {
     return text + "\r\nParameter File Name = " + path + "\r\n";
 }
 
+enum class FileIs { Present, Absent, Damaged };
+enum class SaveBy { SavePort, BaudChoice, PortChoice };
+
+const QStringList kUsersSettings = {"Com3", "19200", "Even", "7", "Xon/Xoff", "2"};
+const QStringList kUsersMarks = {"Menu_Baud_19200", "Menu_Parity_Even", "Menu_Flow_XonXoff",
+                                 "Menu_DataBits_7", "Menu_Stop_2"};
+// Its first element reads; the second stands beyond position 32767 and fails the read.
+const QByteArray kDamagedFile =
+    fileWith({"Com3"}) + QByteArray(40000, ' ') + "<LG_PORT_SPEED>19200</LG_PORT_SPEED>\r\n";
+
 } // namespace
+
+Q_DECLARE_METATYPE(FileIs)
+Q_DECLARE_METATYPE(SaveBy)
 
 class SettingsHandlerTest : public QObject {
     Q_OBJECT
@@ -171,6 +185,87 @@ private slots:
         QVERIFY(!f.state().SaveRequested && !f.state().LoadRequested);
         QCOMPARE(fields(f.state().PortSettings), QStringList({"", "", "", "", "", ""}));
         QCOMPARE(f.checkedItems(), kCreationMarks);
+    }
+
+    // Before the read at start, a save reads the file first, as that read does: a choice lands
+    // on top of the user's settings instead of writing them over with empty ones, and a file
+    // that cannot be read is left as it is. The read at start then reads as ever.
+    void aSaveBeforeTheStartReadKeepsTheUsersSettings_data() {
+        QTest::addColumn<FileIs>("file");
+        QTest::addColumn<SaveBy>("save");
+        QTest::addColumn<int>("tick");
+        const std::pair<FileIs, const char *> files[] = {
+            {FileIs::Present, "present"}, {FileIs::Absent, "absent"}, {FileIs::Damaged, "damaged"}};
+        const std::pair<SaveBy, const char *> saves[] = {{SaveBy::SavePort, "SAVE PORT"},
+                                                         {SaveBy::BaudChoice, "Baud 9600"},
+                                                         {SaveBy::PortChoice, "Port Com7"}};
+        for (const auto &[file, fileName] : files)
+            for (const auto &[save, saveName] : saves)
+                for (int tick = 0; tick <= 4; ++tick)
+                    QTest::addRow("%s, %s at tick %d", fileName, saveName, tick)
+                        << file << save << tick;
+    }
+    void aSaveBeforeTheStartReadKeepsTheUsersSettings() {
+        QFETCH(FileIs, file);
+        QFETCH(SaveBy, save);
+        QFETCH(int, tick);
+        MonitorFixture f;
+        f.serial().ports = {3, 7};
+        if (file == FileIs::Present)
+            writeFile(f.settingsPath(), fileWith(kUsersSettings));
+        else if (file == FileIs::Damaged)
+            writeFile(f.settingsPath(), kDamagedFile);
+        f.ticks(tick);
+        // Baud and Port are chosen from the Comm menu, which lists the ports as it opens.
+        if (save != SaveBy::SavePort)
+            f.window().CommMenu_AboutToShow();
+        if (save == SaveBy::SavePort) {
+            f.window().menuItem(MenuId::Save_Menu)->trigger();
+        } else if (save == SaveBy::BaudChoice) {
+            f.window().menuItem(MenuId::Menu_Baud_9600)->trigger();
+        } else {
+            const QList<QAction *> &items = f.window().portItems();
+            const auto com7 = std::find_if(items.begin(), items.end(),
+                                           [](QAction *item) { return item->text() == "Com7"; });
+            QVERIFY(com7 != items.end());
+            (*com7)->trigger();
+        }
+
+        QStringList settings = file == FileIs::Present ? kUsersSettings : QStringList(6);
+        QStringList marks = file == FileIs::Present ? kUsersMarks : kCreationMarks;
+        if (save == SaveBy::BaudChoice) {
+            settings[1] = "9600";
+            marks[0] = "Menu_Baud_9600";
+        }
+        if (save == SaveBy::PortChoice) {
+            settings[0] = "Com7";
+            marks << "Com7";
+        } else if (file == FileIs::Present && (save != SaveBy::SavePort || tick >= 2)) {
+            marks << "Com3"; // once the port items are there
+        }
+        const QStringList damagedMessage = {
+            failureMessage("Error Number at Load/Save Files6", f.settingsPath())};
+        if (file == FileIs::Damaged) {
+            QCOMPARE(f.settingsBytes(), kDamagedFile);
+            QCOMPARE(f.host.messages, damagedMessage);
+        } else {
+            PortSettingsRecord written;
+            QCOMPARE(readSettingsBytes(f.settingsBytes(), written), 0);
+            QCOMPARE(fields(written), settings);
+            QCOMPARE(f.host.messages, QStringList{});
+        }
+        QCOMPARE(f.checkedItems(), marks);
+
+        f.ticks(5 - tick);
+        if (!marks.contains("Com3") && file == FileIs::Present && save == SaveBy::SavePort)
+            marks << "Com3"; // the port items made on tick 2
+        if (file == FileIs::Damaged) {
+            QCOMPARE(f.host.messages, damagedMessage + damagedMessage);
+        } else {
+            QCOMPARE(fields(f.state().PortSettings), settings);
+            QCOMPARE(f.checkedItems(), marks);
+            QCOMPARE(f.host.messages, QStringList{});
+        }
     }
 
     // A name read from a file without indent can be too long for the indented line SAVE PORT

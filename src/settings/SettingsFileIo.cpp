@@ -4,12 +4,16 @@
 #include "settings/SettingsFile.h"
 
 #include "platform/Logging.h"
+#include "settings/SaveLeftovers.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,13 +74,6 @@ int failureNumber(int errnoValue, const QString &path) {
     return fileErrorNumber(errnoValue, path);
 }
 
-// Drops the half-written copy; the previous file stays as it was.
-int abandonWrite(QSaveFile &file, int errnoValue, const QString &path) {
-    file.cancelWriting();
-    file.commit(); // returns false after cancelWriting(); it only discards the temporary copy
-    return failureNumber(errnoValue, path);
-}
-
 // 0 for a regular file, else the failure number for what stands there: a pipe would block the
 // open until a writer comes, a device like /dev/zero never ends.
 int regularFileCheck(const struct stat &st) {
@@ -87,7 +84,7 @@ int regularFileCheck(const struct stat &st) {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -95,29 +92,130 @@ public:
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return fd_; }
+    void reset(int fd) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    // Closes it now; false (errno set) when the system reports that the data did not make it.
+    bool close() {
+        const int fd = std::exchange(fd_, -1);
+        return ::close(fd) == 0 || errno == EINTR;
+    }
 
 private:
     int fd_;
 };
 
+// A settings file reached through a link is replaced where it lies, and the link stays. A loop
+// of links is replaced as it stands.
+QString linkTarget(const QString &path) {
+    QFileInfo info(path);
+    for (int depth = 0; depth < 40; ++depth) {
+        if (!info.isSymLink())
+            return info.filePath();
+        info.setFile(info.symLinkTarget());
+    }
+    return path;
+}
+
+// The temporary copy a save writes, beside the file it will replace, under a name only this
+// program makes (SaveLeftovers.h). It is removed again unless it was renamed over the file.
+class SaveCopy {
+public:
+    ~SaveCopy() {
+        fd_.reset(-1);
+        if (!path_.isEmpty())
+            ::unlink(path_.constData());
+    }
+
+    // Creates the copy, never opening anything that is already there; errno on failure.
+    bool create(const QString &target, mode_t mode) {
+        const QFileInfo info(target);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QString name = saveCopyName(info.fileName(), QCoreApplication::applicationPid(),
+                                              QRandomGenerator::system()->generate64());
+            const QByteArray path = QFile::encodeName(info.dir().filePath(name));
+            const int fd =
+                ::open(path.constData(),
+                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                fd_.reset(fd);
+                path_ = path;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    // Every byte, or false with errno. A full disk may take part of a write without an error;
+    // the next write then reports it.
+    bool write(const QByteArray &content) {
+        for (qsizetype done = 0; done < content.size();) {
+            const ssize_t n =
+                ::write(fd_.get(), content.constData() + done, size_t(content.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (n == 0)
+                    errno = ENOSPC;
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    }
+
+    // On the disk, with the mode of the file it replaces, and closed; false with errno.
+    bool finish(const struct stat *replaced) {
+        if (replaced && ::fchmod(fd_.get(), replaced->st_mode & 07777) != 0)
+            return false;
+        return ::fsync(fd_.get()) == 0 && fd_.close();
+    }
+
+    bool renameOver(const QString &target) {
+        if (::rename(path_.constData(), QFile::encodeName(target).constData()) != 0)
+            return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    FileDescriptor fd_;
+    QByteArray path_;
+};
+
+// The rename is kept across a power cut only once the folder is on the disk too. A file system
+// that cannot sync a folder (EINVAL) keeps it by other means; a folder the user may write but
+// not read cannot be opened for it, and the rename stands all the same.
+bool syncFolder(const QString &folder) {
+    const FileDescriptor fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.get() < 0 || ::fsync(fd.get()) == 0 || errno == EINVAL;
+}
+
 } // namespace
 
 int writeSettingsFile(const QString &path, const QByteArray &content) {
-    // The content goes to a temporary file that replaces the old one only when it is whole, so a
-    // full disk or an I/O error never leaves a cut-off settings file behind.
-    QSaveFile file(path);
+    // The content goes to a temporary copy that replaces the old file only when it is whole and
+    // on the disk, so a full disk, an I/O error or a kill never leaves a cut-off settings file.
+    const QString target = linkTarget(path);
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+    // A folder, pipe or device where the file should be (a link to /dev/null, say) is never
+    // replaced.
+    if (replacing)
+        if (const int failure = regularFileCheck(old))
+            return failure;
+    SaveCopy copy;
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
+    // Until it has the old file's mode, only its owner may read it.
+    if (!copy.create(target, replacing ? 0600 : 0666) || !copy.write(content) ||
+        !copy.finish(replacing ? &old : nullptr) || !copy.renameOver(target))
         return failureNumber(errno, path);
-    // A short write on a full disk can come back without an error; check every step.
-    errno = 0;
-    if (file.write(content) != content.size())
-        return abandonWrite(file, errno, path);
-    errno = 0;
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        return abandonWrite(file, errno, path);
-    errno = 0;
-    if (!file.commit())
+    if (!syncFolder(QFileInfo(target).absolutePath()))
         return failureNumber(errno, path);
     qCInfo(gearSettings) << "wrote" << path;
     return 0;

@@ -22,9 +22,26 @@ private slots:
         QTest::newRow("installed by hand, root") << "/usr/local/bin" << false << true << false;
         QTest::newRow("a file put beside the installed program")
             << "/usr/bin" << true << false << true;
-        QTest::newRow("a prefix of its own, writable") << "/opt/gear/bin" << false << true << true;
+        // The bin folder of any install prefix is shared with other programs, even where the
+        // user may write it.
+        QTest::newRow("a prefix of its own, writable") << "/opt/gear/bin" << false << true << false;
         QTest::newRow("a folder named like a system one")
-            << "/home/ann/usr/bin" << false << true << true;
+            << "/home/ann/usr/bin" << false << true << false;
+        QTest::newRow("installed per user") << "/home/ann/.local/bin" << false << true << false;
+        QTest::newRow("installed per user, trailing slash")
+            << "/home/ann/.local/bin/" << false << true << false;
+        QTest::newRow("installed per user, roundabout path")
+            << "/home/ann/.local/share/../bin" << false << true << false;
+        QTest::newRow("the user's own bin") << "/home/ann/bin" << false << true << false;
+        QTest::newRow("an sbin folder") << "/opt/gear/sbin" << false << true << false;
+        QTest::newRow("installed per user, a file put beside it")
+            << "/home/ann/.local/bin" << true << true << true;
+        QTest::newRow("a prefix of its own, with a file")
+            << "/opt/gear/bin" << true << true << true;
+        QTest::newRow("a folder whose name only begins with bin")
+            << "/home/ann/binaries" << false << true << true;
+        QTest::newRow("a folder within a bin folder")
+            << "/home/ann/bin/gear" << false << true << true;
     }
     void besideTheProgramOrInTheUsersFolder() {
         QFETCH(QString, programFolder);

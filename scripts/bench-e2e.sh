@@ -16,7 +16,7 @@
 # that program too, for a before/after comparison on one machine in one run.
 # The monitor and CuteCom run under a private X server; the monitor, from a program folder of its
 # own, reads the terminal through a com7 link chosen by its settings file (9600 8N1; a
-# pseudo-terminal ignores the speed) and logs its 500 ms tick (gear.tick), whose lateness is
+# pseudo-terminal ignores the speed) and logs its 500 ms tick (gear-tick), whose lateness is
 # read for the measured span.
 #
 # Prints Markdown tables and saves them as BUILD_DIR/bench-e2e.md (or BENCH_OUTPUT): the first,
@@ -143,7 +143,7 @@ show_serial_view() {
 
 start_monitor() {
     local folder=$1 view=$2 window
-    QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="gear.tick.debug=true" \
+    QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="gear-tick.debug=true" \
         "$folder/gear-monitor" >"$work/reader.out" 2>"$work/reader.log" &
     reader_pid=$!
     window=$(find_window --name "^$gear_caption\$")

@@ -5,7 +5,7 @@
 # The monitor runs from a program folder of its own (offscreen, no display needed), its port a
 # com7 link to the simulator, which sends frames back to back at 4,000,000 baud (about 400 kB a
 # second, the most a pseudo-terminal lets it pace). The monitor logs each tick with its
-# monotonic time (logging category gear.tick); its resident memory is read from /proc every
+# monotonic time (logging category gear-tick); its resident memory is read from /proc every
 # SOAK_SAMPLE_SECONDS.
 #
 # Fails when
@@ -68,7 +68,7 @@ start_programs() {
         sleep 0.05
     done
     [ -L "$program/com$port" ] || fail "gear-sim did not link com$port"
-    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/xdg QT_LOGGING_RULES="gear.tick=true" \
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/xdg QT_LOGGING_RULES="gear-tick=true" \
         "$program/gear-monitor" >"$work/monitor.out" 2>"$work/monitor.log" &
     monitor_pid=$!
 }
@@ -97,7 +97,7 @@ stop_monitor() {
     [ "$status" -eq 0 ] || fail "gear-monitor ended with status $status on SIGTERM"
 }
 
-# "lateness-ms seconds-into-the-run" per gap between consecutive ticks, from "gear.tick: tick at
+# "lateness-ms seconds-into-the-run" per gap between consecutive ticks, from "gear-tick: tick at
 # N ms"; the first tick comes while the window is still being shown and is left out.
 tick_lateness() {
     sed -n 's/.*tick at \([0-9]*\) ms.*/\1/p' "$work/monitor.log" |
@@ -123,7 +123,7 @@ main() {
     max_late=$(sort -n "$work/lateness.txt" | tail -1 | cut -d' ' -f1)
     late_count=$(awk -v limit="$late_limit_ms" '$1 > limit' "$work/lateness.txt" | wc -l)
     late_at=$(awk -v limit="$late_limit_ms" '$1 > limit { printf " %d ms at %d s;", $1, $2 }' "$work/lateness.txt")
-    [ "$ticks" -gt 0 ] || fail "no ticks logged (gear.tick) in $work/monitor.log"
+    [ "$ticks" -gt 0 ] || fail "no ticks logged (gear-tick) in $work/monitor.log"
 
     local samples quarter first last growth
     awk -v from="$warmup_seconds" '$1 >= from { print $2 }' "$work/rss.txt" >"$work/rss-kept.txt"

@@ -2,12 +2,15 @@
 
 #include <QElapsedTimer>
 
-// Only warnings pass by default; the rest is for whoever switches a category on.
-Q_LOGGING_CATEGORY(gearLink, "gear.link", QtWarningMsg)
-Q_LOGGING_CATEGORY(gearSettings, "gear.settings", QtWarningMsg)
-Q_LOGGING_CATEGORY(gearUi, "gear.ui", QtWarningMsg)
+// Silent by default, warnings included: a failure the user must know of gets a message box, and
+// the rest is for whoever switches a category on. Only a recording that stops is said on the
+// terminal unasked, since nothing in the window shows it.
+Q_LOGGING_CATEGORY(gearLink, "gear.link", QtCriticalMsg)
+Q_LOGGING_CATEGORY(gearSettings, "gear.settings", QtCriticalMsg)
+Q_LOGGING_CATEGORY(gearUi, "gear.ui", QtCriticalMsg)
 Q_LOGGING_CATEGORY(gearRecord, "gear.record", QtWarningMsg)
-Q_LOGGING_CATEGORY(gearTick, "gear.tick", QtWarningMsg)
+// Outside "gear.*": switching the diagnostics on must not bring two lines a second with them.
+Q_LOGGING_CATEGORY(gearTick, "gear-tick", QtCriticalMsg)
 
 void logTick() {
     if (!gearTick().isDebugEnabled())

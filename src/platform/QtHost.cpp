@@ -10,7 +10,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
-Q_LOGGING_CATEGORY(lcSettingsFolder, "gear.settings", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcSettingsFolder, "gear.settings", QtCriticalMsg)
 
 void QtHost::showMessage(const QString &text) {
     // One OK button, no icon; the title is the program's own name.

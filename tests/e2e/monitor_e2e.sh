@@ -3,12 +3,14 @@
 # runs under a private X server and reads gear-sim through a com7 link in that folder, chosen by
 # a settings file there. The panel is read back pixel by pixel from the X server.
 #
+# A first start, installed in a bin folder: the "File not Found" box, and nothing printed.
 # First run (relays 10110): the panel goes live on its own and shows the relays and the pump
 # layout they select; when the simulator stops the link-failed display follows and the monitor
 # sits idle; a window manager's close request then ends it with status 0.
 # Second run (relays 01001, every relay the other way): live again with the opposite boxes lit;
 # a close request while the port is open ends it with status 0 and the simulator sees its
 # reader go.
+# No run prints anything on the monitor's terminal.
 #
 # Usage: monitor_e2e.sh GEAR_MONITOR GEAR_SIM X11_PROBE
 set -euo pipefail
@@ -359,6 +361,41 @@ second_run() {
     say "$run: the port was closed: gear-sim saw its reader go"
 }
 
+# What a run of the monitor printed on its terminal: nothing, as long as no recording stops.
+expect_silence() {
+    [ ! -s "$work/$1.log" ] ||
+        fail "gear-monitor printed on its terminal: $(head -c 400 "$work/$1.log")"
+}
+
+# A first start as a user makes it: the program installed in the bin folder of a prefix of the
+# user's own, no settings file anywhere. The settings folder is the user's configuration folder,
+# not the bin folder; the monitor says "File not Found" in its box after about 2.5 s, and prints
+# nothing on its terminal.
+first_start() {
+    run="first start"
+    local installed=$work/prefix/bin config=$work/config box=''
+    mkdir -p "$installed" "$config"
+    cp "$monitor_binary" "$installed/gear-monitor"
+    step="$run: the monitor shows its box"
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$installed/gear-monitor" >"$work/first.log" 2>&1 &
+    monitor_pid=$!
+    for _ in $(seq 200); do
+        box=$(xdotool search --onlyvisible --name "^Landing Gear Controller Monitor\$" 2>/dev/null |
+            head -1 || true)
+        [ -n "$box" ] && break
+        running "$monitor_pid" || fail "gear-monitor ended before its box appeared"
+        sleep 0.05
+    done
+    [ -n "$box" ] || fail "no box within 10 s of a first start"
+    step="$run: nothing printed, nothing written"
+    stop_process monitor_pid
+    expect_silence first
+    [ -z "$(ls -A "$config")" ] || fail "a first start wrote into $config: $(ls -A "$config")"
+    [ "$(ls -A "$installed")" = gear-monitor ] ||
+        fail "a first start wrote beside the installed program: $(ls -A "$installed")"
+    say "$run: the box, nothing on the terminal, nothing written"
+}
+
 main() {
     local began
     began=$(now_ms)
@@ -382,8 +419,11 @@ main() {
     unset WAYLAND_DISPLAY
 
     start_xvfb
+    first_start
     first_run
+    expect_silence monitor1
     second_run
+    expect_silence monitor2
     say "passed in $(seconds $(($(now_ms) - began)))"
 }
 

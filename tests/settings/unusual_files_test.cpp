@@ -9,6 +9,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -126,9 +127,67 @@ private slots:
     void notARegularFile() {
         QFETCH(QString, kind);
         QFETCH(int, failure);
+        int socket = -1;
+        make(kind, socket);
+        if (QTest::currentTestFailed())
+            return;
+        PortSettingsRecord s;
+        const int got = readSettingsFile(path(), s);
+        if (socket >= 0)
+            ::close(socket);
+        removeWhatIsThere();
+        QCOMPARE(got, failure);
+        QCOMPARE(s.Name, failure ? QString() : QStringLiteral("Com5"));
+    }
+
+    // A save replaces only a regular file, through a link where the link leads, and the link
+    // stays; a pipe, socket, device or folder is left as it is and no temporary copy remains.
+    void aSaveReplacesOnlyAFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("failure");
+        QTest::newRow("pipe") << "fifo" << FileError::SpecialNotFile;
+        QTest::newRow("link to a pipe") << "link to fifo" << FileError::SpecialNotFile;
+        QTest::newRow("link to a device") << "link to device" << FileError::SpecialNotFile;
+        QTest::newRow("socket") << "socket" << FileError::SpecialNotFile;
+        QTest::newRow("folder") << "folder" << FileError::FolderNotFile;
+        QTest::newRow("link to a folder") << "link to folder" << FileError::FolderNotFile;
+        QTest::newRow("link to a regular file") << "link to file" << 0;
+        QTest::newRow("dangling link") << "dangling" << 0;
+    }
+    void aSaveReplacesOnlyAFile() {
+        QFETCH(QString, kind);
+        QFETCH(int, failure);
+        if (kind == "link to device" && ::geteuid() != 0)
+            QSKIP("making a device node needs root");
+        int socket = -1;
+        make(kind, socket);
+        if (QTest::currentTestFailed())
+            return;
+        const QFileInfo before(path());
+        const int got = writeSettingsFile(path(), "<LG_PORT_NAME>Com6</LG_PORT_NAME>");
+        const QFileInfo after(path());
+        const QStringList left =
+            QDir(dir_.path()).entryList({"*.gear-monitor-save-*"}, QDir::AllEntries | QDir::Hidden);
+        const bool toAFile = kind == "link to file" || kind == "dangling";
+        const QByteArray target = toAFile ? readBytes(dir_.filePath("elsewhere")) : QByteArray();
+        if (socket >= 0)
+            ::close(socket);
+        removeWhatIsThere();
+        QCOMPARE(got, failure);
+        QCOMPARE(after.isSymLink(), before.isSymLink());
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.isFile(), before.isFile());
+        QCOMPARE(left, QStringList());
+        if (toAFile)
+            QCOMPARE(target, QByteArray("<LG_PORT_NAME>Com6</LG_PORT_NAME>"));
+    }
+
+private:
+    // Puts `kind` at the settings file's name; a socket's descriptor goes to `socket`.
+    void make(const QString &kind, int &socket) {
         const QString elsewhere = dir_.filePath("elsewhere");
         QFile::remove(elsewhere);
-        int socket = -1;
+        QDir(elsewhere + "-folder").removeRecursively();
         if (kind == "fifo") {
             QCOMPARE(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
         } else if (kind == "link to fifo") {
@@ -147,20 +206,23 @@ private slots:
             QVERIFY(QFile::link(elsewhere, path()));
         } else if (kind == "dangling") {
             QVERIFY(QFile::link(elsewhere, path()));
+        } else if (kind == "link to device") {
+            // A null device of the test's own, so that nothing could harm the system's.
+            QCOMPARE(
+                ::mknod(QFile::encodeName(elsewhere).constData(), S_IFCHR | 0666, makedev(1, 3)),
+                0);
+            QVERIFY(QFile::link(elsewhere, path()));
         } else {
             QVERIFY(QFile::link(kind, path()));
         }
-        PortSettingsRecord s;
-        const int got = readSettingsFile(path(), s);
-        if (socket >= 0)
-            ::close(socket);
-        // Remove the link itself: following it would empty the folder it leads to.
+    }
+
+    // Removes the link itself: following it would empty the folder it leads to.
+    void removeWhatIsThere() {
         if (QFileInfo(path()).isSymLink() || !QFileInfo(path()).isDir())
             QFile::remove(path());
         else
             QDir(path()).removeRecursively();
-        QCOMPARE(got, failure);
-        QCOMPARE(s.Name, failure ? QString() : QStringLiteral("Com5"));
     }
 };
 

@@ -206,9 +206,13 @@ int writeSettingsFile(const QString &path, const QByteArray &content) {
     const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
     // A folder, pipe or device where the file should be (a link to /dev/null, say) is never
     // replaced.
-    if (replacing)
+    if (replacing) {
         if (const int failure = regularFileCheck(old))
             return failure;
+        // A file made read-only is kept so, as its owner meant it.
+        if (::access(QFile::encodeName(target).constData(), W_OK) != 0)
+            return failureNumber(errno, path);
+    }
     SaveCopy copy;
     errno = 0;
     // Until it has the old file's mode, only its owner may read it.

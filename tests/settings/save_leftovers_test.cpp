@@ -81,8 +81,6 @@ private slots:
         QTest::newRow("a user's copy of a copy")
             << copyOf(kEnded) + ".keep" << Kind::File << kWhole << false;
         QTest::newRow("no dot in front") << copyOf(kEnded).mid(1) << Kind::File << kWhole << false;
-        QTest::newRow("fifteen digits")
-            << copyOf(kEnded, "0123456789abcde") << Kind::File << kWhole << false;
         QTest::newRow("upper-case digits")
             << copyOf(kEnded, "0123456789ABCDEF") << Kind::File << kWhole << false;
         QTest::newRow("process 0") << copyOf(0) << Kind::File << kWhole << false;

@@ -78,6 +78,12 @@ private slots:
         QTest::newRow("a user's .Keep01") << kName + ".Keep01" << Kind::File << kWhole << false;
         QTest::newRow("older version's copy") << kName + ".aBcDeF" << Kind::File << kWhole << false;
         QTest::newRow("a user's .backup") << kName + ".backup" << Kind::File << kWhole << false;
+        QTest::newRow("a user's .BEFORE") << kName + ".BEFORE" << Kind::File << kWhole << false;
+        QTest::newRow("five letters") << kName + ".aBcDe" << Kind::File << kWhole << false;
+        QTest::newRow("seven letters") << kName + ".aBcDeFg" << Kind::File << kWhole << false;
+        QTest::newRow("name in other case")
+            << kName.toLower() + ".aBcDeF" << Kind::File << kWhole << false;
+        QTest::newRow("other name") << "other.XML.aBcDeF" << Kind::File << kWhole << false;
         QTest::newRow("a user's copy of a copy")
             << copyOf(kEnded) + ".keep" << Kind::File << kWhole << false;
         QTest::newRow("no dot in front") << copyOf(kEnded).mid(1) << Kind::File << kWhole << false;

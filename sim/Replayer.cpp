@@ -27,61 +27,95 @@ void waitOn(pollfd *polled, std::chrono::nanoseconds span) {
 
 } // namespace
 
-std::optional<std::chrono::nanoseconds> replayOffset(const recording::Recording &recorded,
-                                                     std::size_t index, double speed) {
+std::optional<std::chrono::nanoseconds> replayOffset(std::int64_t firstMs, std::int64_t ms,
+                                                     double speed) {
     // Both times are at least 0, so the difference cannot overflow; the scaling is done in
     // double, where a huge value is only large, and checked before it becomes a count.
-    const std::int64_t ms = recorded.events.at(index).ms - recorded.events.front().ms;
-    const double ns = double(ms) * 1e6 / speed;
+    const double ns = double(ms - firstMs) * 1e6 / speed;
     if (!(ns <= double(kLatestReplayOffset.count())))
         return std::nullopt;
     return std::chrono::nanoseconds(static_cast<std::int64_t>(ns));
 }
 
+std::optional<std::chrono::nanoseconds> replayOffset(const recording::Recording &recorded,
+                                                     std::size_t index, double speed) {
+    return replayOffset(recorded.events.front().ms, recorded.events.at(index).ms, speed);
+}
+
+namespace {
+
+std::string tooLateMessage() {
+    const auto years = int(kLatestReplayOffset.count() / 1e9 / (365.25 * 24 * 3600));
+    return "a time too late to replay: due more than " + std::to_string(years) +
+           " years after the first event";
+}
+
+} // namespace
+
 std::optional<recording::ParseError> unreplayableTime(const recording::Recording &recorded,
                                                       double speed) {
     for (std::size_t i = 0; i < recorded.events.size(); ++i)
-        if (!replayOffset(recorded, i, speed)) {
-            const auto years = int(kLatestReplayOffset.count() / 1e9 / (365.25 * 24 * 3600));
-            return recording::ParseError{long(i) + 2, "a time too late to replay: due more than " +
-                                                          std::to_string(years) +
-                                                          " years after the first event"};
-        }
+        if (!replayOffset(recorded, i, speed))
+            return recording::ParseError{long(i) + 2, tooLateMessage()};
     return std::nullopt;
 }
 
-Replayer::Replayer(SerialLine &line, const recording::Recording &recorded, double speed,
-                   std::ostream &log)
-    : line_(line), recorded_(recorded), speed_(speed), log_(log) {}
+std::optional<recording::ParseError> firstUnreplayable(recording::Reader &reader, double speed) {
+    std::optional<std::int64_t> firstMs;
+    for (long line = 2;; ++line) {
+        auto step = reader.next();
+        if (auto *error = std::get_if<recording::ParseError>(&step))
+            return *error;
+        const auto *event = std::get_if<recording::Event>(&step);
+        if (!event)
+            return std::nullopt;
+        firstMs = firstMs.value_or(event->ms);
+        if (!replayOffset(*firstMs, event->ms, speed))
+            return recording::ParseError{line, tooLateMessage()};
+    }
+}
+
+Replayer::Replayer(SerialLine &line, recording::Reader &events, double speed, std::ostream &log)
+    : line_(line), events_(events), speed_(speed), log_(log) {}
 
 ReplaySummary Replayer::run() {
-    if (const auto late = unreplayableTime(recorded_, speed_)) {
-        summary_.error = "line " + std::to_string(late->lineNumber) + ": " + late->message;
-        return summary_;
-    }
     if (!waitForReader())
         return summary_;
-    const Clock::time_point start = Clock::now();
-    for (std::size_t i = 0; i < recorded_.events.size() && summary_.error.empty(); ++i) {
-        const recording::Event &event = recorded_.events[i];
-        if (event.kind != recording::EventKind::Line)
-            continue;
-        if (!sleepUntil(dueAt(start, i)))
+    replayEvents(Clock::now());
+    return summary_;
+}
+
+void Replayer::replayEvents(Clock::time_point start) {
+    std::optional<std::int64_t> firstMs;
+    Clock::time_point lastDue = start;
+    for (long line = 2; summary_.error.empty(); ++line) {
+        auto step = events_.next();
+        if (const auto *error = std::get_if<recording::ParseError>(&step)) {
+            summary_.error = "line " + std::to_string(error->lineNumber) + ": " + error->message;
+            return;
+        }
+        const auto *event = std::get_if<recording::Event>(&step);
+        if (!event)
             break;
-        if (!send(event.bytes))
+        firstMs = firstMs.value_or(event->ms);
+        const auto offset = replayOffset(*firstMs, event->ms, speed_);
+        if (!offset) {
+            summary_.error = "line " + std::to_string(line) + ": " + tooLateMessage();
+            return;
+        }
+        lastDue = start + *offset;
+        if (event->kind != recording::EventKind::Line)
+            continue;
+        if (!sleepUntil(lastDue))
+            return;
+        if (!send(event->bytes))
             ++summary_.linesDropped;
         else
             ++summary_.linesSent;
     }
     // A silence at the end of the recording is part of it: the monitor sees the link fail.
-    if (summary_.error.empty() && !recorded_.events.empty())
-        sleepUntil(dueAt(start, recorded_.events.size() - 1) + kReaderGrace);
-    return summary_;
-}
-
-// Only for a recording that unreplayableTime passed.
-Replayer::Clock::time_point Replayer::dueAt(Clock::time_point start, std::size_t index) const {
-    return start + replayOffset(recorded_, index, speed_).value();
+    if (summary_.error.empty() && firstMs)
+        sleepUntil(lastDue + kReaderGrace);
 }
 
 bool Replayer::waitForReader() {

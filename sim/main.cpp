@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <poll.h>
 
@@ -67,26 +68,39 @@ void report(const RunSummary &summary) {
               << ", cycles completed " << summary.cyclesCompleted << std::endl;
 }
 
-// The whole recording, read before anything is sent: a damaged file, or one with a time too late
-// to replay at the chosen speed, sends nothing.
-std::optional<recording::Recording> loadRecording(const std::string &path, double speed) {
-    std::ifstream in(path, std::ios::binary);
+// A recording opened for replay, its header read. A regular file is read through once before
+// anything is sent, so a damaged file, or one with a time too late to replay at the chosen speed,
+// sends nothing; a pipe or a device can be read only once, so it is checked as it is sent.
+struct ReplaySource {
+    std::ifstream in;
+    std::optional<recording::Reader> reader;
+};
+
+std::unique_ptr<ReplaySource> openReplay(const std::string &path, double speed) {
+    auto source = std::make_unique<ReplaySource>();
+    if (const std::string error = recording::openRecordingFile(path, source->in); !error.empty()) {
+        std::cerr << "gear-sim: " << error << std::endl;
+        return nullptr;
+    }
     std::error_code ignored;
-    // A folder opens like a file on Linux and reads as an empty one.
-    if (!in || std::filesystem::is_directory(path, ignored)) {
-        std::cerr << "gear-sim: cannot read " << path << std::endl;
-        return std::nullopt;
+    const bool rereadable = std::filesystem::is_regular_file(path, ignored);
+    std::optional<recording::ParseError> damage;
+    for (int pass = rereadable ? 0 : 1; pass < 2 && !damage; ++pass) {
+        source->in.clear();
+        source->in.seekg(0);
+        source->reader.emplace(source->in);
+        const auto header = source->reader->header();
+        if (const auto *error = std::get_if<recording::ParseError>(&header))
+            damage = *error;
+        else if (pass == 0)
+            damage = firstUnreplayable(*source->reader, speed);
     }
-    auto read = recording::readRecording(in);
-    if (const auto *recorded = std::get_if<recording::Recording>(&read))
-        if (const auto late = unreplayableTime(*recorded, speed))
-            read = *late;
-    if (const auto *error = std::get_if<recording::ParseError>(&read)) {
-        std::cerr << "gear-sim: " << path << ":" << error->lineNumber << ": " << error->message
+    if (damage) {
+        std::cerr << "gear-sim: " << path << ":" << damage->lineNumber << ": " << damage->message
                   << std::endl;
-        return std::nullopt;
+        return nullptr;
     }
-    return std::get<recording::Recording>(std::move(read));
+    return source;
 }
 
 // Waits `seconds`, or less when asked to stop; false then.
@@ -138,7 +152,7 @@ std::optional<PluggedIn> plugIn(const SimOptions &options) {
 }
 
 // Sends the recorded lines once, with their timing.
-int replay(const SimOptions &options, const recording::Recording &recorded) {
+int replay(const SimOptions &options, recording::Reader &recorded) {
     const std::optional<PluggedIn> plugged = plugIn(options);
     if (!plugged)
         return Failed;
@@ -193,9 +207,9 @@ int main(int argc, char *argv[]) {
     }
     const SimOptions &options = std::get<SimOptions>(parsed);
 
-    std::optional<recording::Recording> recorded;
+    std::unique_ptr<ReplaySource> recorded;
     if (!options.replayFile.empty()) {
-        recorded = loadRecording(options.replayFile, options.replaySpeed);
+        recorded = openReplay(options.replayFile, options.replaySpeed);
         if (!recorded)
             return BadUsage;
     }
@@ -205,7 +219,7 @@ int main(int argc, char *argv[]) {
     // removed.
     signal(SIGPIPE, SIG_IGN);
     if (recorded)
-        return replay(options, *recorded);
+        return replay(options, *recorded->reader);
     RunSummary summary;
     const int status = runPluggedIn(options, summary);
     if (status != Ended)

@@ -1,7 +1,10 @@
 #include "link/Recording.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <utility>
 
 namespace recording {
@@ -103,29 +106,27 @@ constexpr std::array<std::pair<std::string_view, std::string Header::*>, 6> kHea
     {"stop", &Header::stopBits},
 }};
 
-// Far beyond any line the monitor writes (a received line is at most 4096 bytes, 16 KiB escaped),
-// so an endless line (/dev/zero, a file of no LF) is refused rather than read until memory runs
-// out.
-constexpr std::size_t kLongestLine = std::size_t(4) << 20;
+// At most this much of a bad text is quoted in an error, escaped.
+constexpr std::size_t kExcerpt = 32;
 
-enum class LineRead { Read, End, TooLong };
+std::string excerpt(std::string_view text) {
+    std::string quoted = "'" + escapeBytes(text.substr(0, kExcerpt));
+    return quoted + (text.size() > kExcerpt ? "...'" : "'");
+}
 
-// One line without its LF, at most kLongestLine bytes.
-LineRead readLine(std::istream &in, std::string &text) {
-    text.clear();
-    std::streambuf *buffer = in.rdbuf();
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            return text.empty() ? LineRead::End : LineRead::Read;
-        }
-        if (c == '\n')
-            return LineRead::Read;
-        if (text.size() == kLongestLine)
-            return LineRead::TooLong;
-        text += static_cast<char>(c);
-    }
+// A last line cut off before its word was complete ("4", "40 li") carries nothing to read; any
+// other fault in it counts as one.
+bool cutBeforeWord(std::string_view line) {
+    std::string_view rest = line;
+    const std::string_view time = firstWord(rest);
+    if (time.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    if (line.size() == time.size())
+        return true;
+    for (const auto &[kind, word] : kKindWords)
+        if (word.substr(0, rest.size()) == rest && rest.size() < word.size())
+            return true;
+    return false;
 }
 
 // " port=... speed=... parity=... data=... flow=... stop=...", a space escaped in the values.
@@ -223,7 +224,7 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
             known = true;
         }
     if (!known)
-        return "unknown event '" + escapeBytes(word) + "'";
+        return "unknown event " + excerpt(word);
     if (event.kind == EventKind::PortOpened && !line.empty()) {
         Header settings;
         if (std::string error = parseFields(line, settings, "'open'"); !error.empty())
@@ -235,7 +236,7 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
     }
     if (event.kind != EventKind::Line) {
         if (!line.empty())
-            return "unexpected text after '" + std::string(word) + "'";
+            return "unexpected text after '" + std::string(word) + "': " + excerpt(line);
         return event;
     }
     auto bytes = unescape(line, truncated);
@@ -245,38 +246,97 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
     return event;
 }
 
-std::variant<Recording, ParseError> readRecording(std::istream &in) {
-    Recording result;
-    std::string text;
-    long number = 0;
-    for (LineRead read; (read = readLine(in, text)) != LineRead::End;) {
-        ++number;
-        if (read == LineRead::TooLong)
-            return ParseError{number, "a line longer than " + std::to_string(kLongestLine >> 20) +
-                                          " MiB: not a gear recording"};
-        const bool truncated = in.eof();
-        if (number == 1) {
-            auto header = parseHeader(text);
-            if (header.index() == 1)
-                return ParseError{number, std::get<1>(header)};
-            result.header = std::get<0>(header);
-            continue;
+Reader::LineRead Reader::readLine(std::size_t longest) {
+    text_.clear();
+    std::streambuf *buffer = in_.rdbuf();
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in_.setstate(std::ios::eofbit);
+            return text_.empty() ? LineRead::End : LineRead::Read;
         }
-        auto event = parseEvent(text, truncated);
-        if (event.index() == 1) {
-            // A last line cut off before its kind was complete carries nothing to replay.
-            if (truncated)
-                break;
-            return ParseError{number, std::get<1>(event)};
-        }
-        Event &e = std::get<0>(event);
-        if (!result.events.empty() && e.ms < result.events.back().ms)
-            return ParseError{number, "the time goes backwards"};
-        result.events.push_back(std::move(e));
+        if (c == '\n')
+            return LineRead::Read;
+        if (text_.size() == longest)
+            return LineRead::TooLong;
+        text_ += static_cast<char>(c);
     }
-    if (number == 0)
+}
+
+ParseError Reader::tooLong(std::size_t longest) const {
+    return {number_, "a line longer than " + std::to_string(longest) +
+                         " bytes, more than the monitor writes: not a gear recording"};
+}
+
+std::variant<Header, ParseError> Reader::header() {
+    const LineRead read = readLine(kLongestHeaderLine);
+    number_ = 1;
+    done_ = true;
+    if (read == LineRead::End)
         return ParseError{1, "the file is empty: not a gear recording"};
-    return result;
+    if (read == LineRead::TooLong)
+        return tooLong(kLongestHeaderLine);
+    auto header = parseHeader(text_);
+    if (header.index() == 1)
+        return ParseError{1, std::get<1>(header)};
+    done_ = false;
+    return std::get<0>(header);
+}
+
+std::variant<std::monostate, Event, ParseError> Reader::next() {
+    if (done_)
+        return std::monostate();
+    const LineRead read = readLine(kLongestEventLine);
+    if (read == LineRead::End) {
+        done_ = true;
+        return std::monostate();
+    }
+    ++number_;
+    done_ = true; // until this line proves good
+    if (read == LineRead::TooLong)
+        return tooLong(kLongestEventLine);
+    const bool truncated = in_.eof();
+    auto event = parseEvent(text_, truncated);
+    if (event.index() == 1) {
+        if (truncated && cutBeforeWord(text_))
+            return std::monostate();
+        return ParseError{number_, std::get<1>(event)};
+    }
+    Event &e = std::get<0>(event);
+    if (e.ms < lastMs_)
+        return ParseError{number_, "the time goes backwards"};
+    lastMs_ = e.ms;
+    done_ = truncated;
+    return std::move(e);
+}
+
+std::variant<Recording, ParseError> readRecording(std::istream &in) {
+    Reader reader(in);
+    Recording result;
+    auto header = reader.header();
+    if (const auto *error = std::get_if<ParseError>(&header))
+        return *error;
+    result.header = std::get<Header>(header);
+    for (;;) {
+        auto step = reader.next();
+        if (auto *error = std::get_if<ParseError>(&step))
+            return std::move(*error);
+        if (auto *event = std::get_if<Event>(&step))
+            result.events.push_back(std::move(*event));
+        else
+            return result;
+    }
+}
+
+std::string openRecordingFile(const std::string &path, std::ifstream &in) {
+    std::error_code error;
+    // A folder opens like a file on Linux and reads as an empty one.
+    if (std::filesystem::is_directory(path, error))
+        return path + " is a folder, not a recording";
+    in.open(path, std::ios::binary);
+    if (!in)
+        return "cannot read " + path + ": " + std::strerror(errno);
+    return {};
 }
 
 } // namespace recording

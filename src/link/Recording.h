@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <istream>
 #include <optional>
 #include <string>
@@ -67,8 +68,42 @@ struct Recording {
 std::variant<Event, std::string> parseEvent(std::string_view line, bool truncated = false);
 std::variant<Header, std::string> parseHeader(std::string_view line);
 
-// Reads a whole recording. A foreign or damaged file gives the first bad line's number and what
+// The longest line a reader takes, without its LF. An event line: the monitor holds at most 4096
+// bytes of a received line, each escapes to at most four characters, and the time (at most 19
+// digits), "line", their spaces and a CR come on top. The header gets room for a port path of
+// any length the system allows.
+inline constexpr std::size_t kLongestEventLine = 19 + 1 + 4 + 1 + 4 * 4096 + 1;
+inline constexpr std::size_t kLongestHeaderLine = 4 * 4096 + 1024;
+
+// Reads a recording one event at a time, holding one line at most, so that memory stays flat
+// whatever the file's size. A foreign or damaged file gives the first bad line's number and what
 // is wrong with it; a last line cut off without LF is read as far as it goes.
+class Reader {
+public:
+    explicit Reader(std::istream &in) : in_(in) {}
+    // The first line; call it once, before next().
+    std::variant<Header, ParseError> header();
+    // The next event, or nothing at the end, or the first bad line (after which it reads no
+    // further).
+    std::variant<std::monostate, Event, ParseError> next();
+
+private:
+    enum class LineRead { Read, End, TooLong };
+    LineRead readLine(std::size_t longest);
+    ParseError tooLong(std::size_t longest) const;
+
+    std::istream &in_;
+    std::string text_;
+    long number_ = 0;
+    std::int64_t lastMs_ = 0;
+    bool done_ = false;
+};
+
+// Reads a whole recording into memory: for tests and small files; the programs use Reader.
 std::variant<Recording, ParseError> readRecording(std::istream &in);
+
+// Opens a recording's file for reading; an empty text when it opened, else why not (a folder is
+// named as a folder).
+std::string openRecordingFile(const std::string &path, std::ifstream &in);
 
 } // namespace recording

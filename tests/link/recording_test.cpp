@@ -48,7 +48,7 @@ private slots:
         QTest::newRow("backslashes and look-alike escapes") << std::string("\\x41\\\\ \\");
         QTest::newRow("leading and trailing spaces") << std::string("  C:12  ");
         QTest::newRow("every byte") << allBytes();
-        QTest::newRow("1 MB line") << std::string(1 << 20, 'Z') + "\x01";
+        QTest::newRow("the longest line the monitor holds") << std::string(4095, 'Z') + "\x01";
     }
     void roundTrip() {
         QFETCH(std::string, bytes);
@@ -146,6 +146,19 @@ private slots:
             << "beyond what a 64-bit count";
         QTest::newRow("endless line")
             << fileOf({"10 open", "20 line " + std::string(4 << 20, 'Z')}) << 3L << "longer than";
+        QTest::newRow("a line one byte over the longest escaped line")
+            << fileOf({"9223372036854775807 line " + std::string(4 * 4096 + 2, 'Z')}) << 2L
+            << "longer than";
+        QTest::newRow("a long header")
+            << "gear-recording 1 port=" + std::string(kLongestHeaderLine, 'p') << 1L
+            << "longer than";
+        QTest::newRow("a bad escape on an unterminated last line")
+            << fileOf({"10 line V:1", "20 line a\\q"}, false) << 3L << "broken escape";
+        QTest::newRow("text after a word on an unterminated last line")
+            << fileOf({"10 line V:1", "20 stale x"}, false) << 3L << "unexpected text";
+        QTest::newRow("a long unknown word, quoted short")
+            << fileOf({"10 " + std::string(5000, 'w')}) << 2L
+            << "unknown event 'wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww...'";
     }
     void damaged() {
         QFETCH(std::string, text);
@@ -157,6 +170,20 @@ private slots:
         const ParseError &error = std::get<ParseError>(read);
         QCOMPARE(error.lineNumber, lineNumber);
         QVERIFY2(QString::fromStdString(error.message).contains(saying), error.message.c_str());
+        QVERIFY2(error.message.size() < 120, error.message.c_str());
+    }
+
+    // The longest line the monitor can write (4096 bytes, every one escaped, at the latest time
+    // there is) is read; a CR before its LF does not count.
+    void longestLineIsRead() {
+        const std::string bytes(4096, '\x01');
+        const std::string line =
+            formatEvent({std::numeric_limits<std::int64_t>::max(), EventKind::Line, bytes});
+        QCOMPARE(line.size(), kLongestEventLine); // with its LF, which becomes CR LF
+        std::istringstream in(formatHeader(kHeader) + line.substr(0, line.size() - 1) + "\r\n");
+        const auto read = readRecording(in);
+        QVERIFY(std::holds_alternative<Recording>(read));
+        QCOMPARE(std::get<Recording>(read).events.at(0).bytes, bytes);
     }
 
     void windowsLineEndsAreRead() {

@@ -2,6 +2,8 @@
 // error and nothing on standard output (whose first line scripts read for the line's path).
 // 1 is left to a line that cannot be opened or breaks.
 
+#include "ProcessHelpers.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +19,8 @@ struct Run {
 // Runs gear-sim; a run that would go on (its options were taken) is stopped and fails the test.
 Run gearSim(const QStringList &arguments) {
     QProcess process;
+    // Far below what reading an endless line or a big recording into memory would take.
+    limitAddressSpace(process, qint64(160) << 20);
     process.start(QStringLiteral(GEAR_SIM_PATH), arguments);
     if (!process.waitForFinished(10'000)) {
         process.terminate();
@@ -58,7 +62,14 @@ private slots:
             << QStringList{"--replay", "@dir/good.rec", "--speed", "0"} << "--speed";
         QTest::newRow("replay of a missing file")
             << QStringList{"--replay", "@dir/none.rec"} << "cannot read";
-        QTest::newRow("replay of a folder") << QStringList{"--replay", "@dir"} << "cannot read";
+        QTest::newRow("replay of a folder") << QStringList{"--replay", "@dir"} << "is a folder";
+        // Under the memory limit below: an endless line is refused at the line bound.
+        QTest::newRow("replay of /dev/zero")
+            << QStringList{"--replay", "/dev/zero"} << "/dev/zero:1: a line longer than";
+        QTest::newRow("replay of an endless event line")
+            << QStringList{"--replay", "@dir/endless.rec"} << "endless.rec:3: a line longer than";
+        QTest::newRow("replay of a torn last line with a bad escape")
+            << QStringList{"--replay", "@dir/torn.rec"} << "torn.rec:3: the received line holds";
         QTest::newRow("replay of a damaged file")
             << QStringList{"--replay", "@dir/damaged.rec"} << "damaged.rec:3: unknown event";
         QTest::newRow("replay of a time beyond 64 bits")
@@ -73,6 +84,9 @@ private slots:
         const QTemporaryDir dir;
         writeFile(dir.filePath("good.rec"), kHeader + "0 line V:1\n");
         writeFile(dir.filePath("damaged.rec"), kHeader + "0 line V:1\n10 lime V:2\n");
+        writeFile(dir.filePath("endless.rec"),
+                  kHeader + "0 line V:1\n5 line " + QByteArray(64 << 20, 'Z'));
+        writeFile(dir.filePath("torn.rec"), kHeader + "0 line V:1\n5 line V:\\q");
         writeFile(dir.filePath("huge.rec"), kHeader + "9223372036854775808 line V:1\n");
         // 100 years: fine at speed 1, 200 at half speed.
         writeFile(dir.filePath("late.rec"), kHeader + "0 line V:1\n3155760000000 line V:2\n");

@@ -1,8 +1,10 @@
 #include "ProcessHelpers.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <ctime>
+#include <sys/resource.h>
 
 qint64 processCpuMs() {
     timespec t{};
@@ -14,4 +16,11 @@ bool linkComPort(const QString &folder, int number, const QString &target) {
     const QString link = folder + QStringLiteral("/com%1").arg(number);
     QFile::remove(link);
     return QFile::link(target, link);
+}
+
+void limitAddressSpace(QProcess &process, qint64 bytes) {
+    process.setChildProcessModifier([bytes] {
+        const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+        setrlimit(RLIMIT_AS, &limit);
+    });
 }

@@ -78,6 +78,20 @@ RecordKind recordKind(const QString &line) {
     }
 }
 
+bool isShortRecord(const QString &line) {
+    // The position of each kind's last flag: F C0-C122 at 3..7, O Y0-Y5 at 3..8, I up to X111.
+    switch (recordKind(line)) {
+    case RecordKind::Configuration:
+        return line.size() < 7;
+    case RecordKind::Outputs:
+        return line.size() < 2 + kOutputCount;
+    case RecordKind::Inputs:
+        return line.size() < 22;
+    default:
+        return false;
+    }
+}
+
 LabelUpdate decodeStatusLine(const QString &line, MonitorState &state, const QLocale &locale) {
     LabelUpdate update;
     switch (recordKind(line)) {

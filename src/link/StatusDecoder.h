@@ -19,6 +19,10 @@ struct LabelUpdate {
 enum class RecordKind { Version, CycleCount, Configuration, Outputs, Inputs, Other };
 RecordKind recordKind(const QString &line);
 
+// A configuration, outputs or inputs record that ends before its last flag ("O:1001", a line cut
+// by noise). The decoder reads the missing flags as off; a reader of the timeline should know.
+bool isShortRecord(const QString &line);
+
 // A delivery becomes one line: every LF and CR is removed, wherever it stands.
 QString cleanDelivery(const QVariant &data);
 

@@ -1,5 +1,7 @@
 // The real gear-log on recordings that hold hostile texts, and on bad command lines.
 
+#include "ProcessHelpers.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,8 +14,12 @@ struct Run {
     QByteArray err;
 };
 
+// gear-log under a limit of its address space far below what holding a big recording would take.
+constexpr qint64 kMemoryLimit = qint64(160) << 20;
+
 Run gearLog(const QStringList &arguments) {
     QProcess process;
+    limitAddressSpace(process, kMemoryLimit);
     process.start(QStringLiteral(GEAR_LOG_PATH), arguments);
     if (!process.waitForFinished(10'000)) {
         process.kill();
@@ -129,7 +135,11 @@ private slots:
         QTest::newRow("no recording") << QStringList{} << 2 << "expected one recording";
         QTest::newRow("two recordings") << QStringList{"a.rec", "b.rec"} << 2 << "expected one";
         QTest::newRow("missing file") << QStringList{"@dir/none.rec"} << 1 << "cannot read";
-        QTest::newRow("a folder") << QStringList{"@dir"} << 1 << "cannot read";
+        QTest::newRow("a folder") << QStringList{"@dir"} << 1 << "is a folder";
+        QTest::newRow("unknown --only")
+            << QStringList{"--only", "X0,Z9", "x.rec"} << 2 << "no signal is called 'Z9'";
+        QTest::newRow("empty --only")
+            << QStringList{"--only", ",", "x.rec"} << 2 << "--only needs addresses";
         QTest::newRow("damaged file") << QStringList{"@dir/damaged.rec"} << 2 << ":2: unknown";
     }
     void exitStatus() {
@@ -148,6 +158,76 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QVERIFY2(run.err.startsWith("gear-log: ") && run.err.contains(reason.toUtf8()),
                  run.err.constData());
+    }
+
+    // Endless, huge and hostile input: refused at the first bad line with at most a short
+    // excerpt, or read with flat memory (every run is under kMemoryLimit).
+    void hostileFiles_data() {
+        QTest::addColumn<QString>("file"); // @dir/NAME: written from the row's content
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("outLines");
+        const QByteArray header =
+            "gear-recording 1 port=Com7 speed=9600 parity=None data=8 flow=None stop=1\n";
+        QTest::newRow("/dev/zero")
+            << "/dev/zero" << QByteArray() << 2 << "/dev/zero:1: a line longer than" << 0;
+        QTest::newRow("an endless event line")
+            << "@dir/endless.rec" << header + "0 line V:" + QByteArray(64 << 20, 'Z') << 2
+            << ":2: a line longer than 16410 bytes" << 0;
+        QTest::newRow("a long unknown word is quoted short")
+            << "@dir/word.rec" << header + "0 " + QByteArray(16000, 'w') + "\n"
+            << 2 << ":2: unknown event 'wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww...'" << 0;
+        QTest::newRow("a bad escape on an unterminated last line")
+            << "@dir/torn.rec" << header + "0 line V:1\n5 line V:\\q" << 2
+            << ":3: the received line holds a broken escape" << 1;
+        QByteArray many = header;
+        for (int i = 0; i < 3'000'000; ++i)
+            many += "7 line V:1\n";
+        QTest::newRow("33 MB of events read with flat memory")
+            << "@dir/many.rec" << many << 0 << "" << 1;
+    }
+    void hostileFiles() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        QFETCH(int, outLines);
+        const QTemporaryDir dir;
+        if (file.startsWith('@')) {
+            file.replace(QStringLiteral("@dir"), dir.path());
+            QFile written(file);
+            QVERIFY(written.open(QIODevice::WriteOnly));
+            written.write(content);
+        }
+        const Run run = gearLog({file});
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out.count('\n'), outLines);
+        QVERIFY2(run.err.size() < 200, run.err.left(200).constData());
+        QVERIFY2(run.err.contains(reason.toUtf8()), run.err.constData());
+    }
+
+    // --only follows a few signals; the port and the link stay, as they say when the readings
+    // were live.
+    void onlyFollowsTheNamedSignals() {
+        const QTemporaryDir dir;
+        const QString path = recordingOf(
+            dir, {"0 open", "10 line V:1", "20 line O:000000", "30 line I:00000000 00000000 00",
+                  "35 line junk", "40 live", "50 line O:100001", "60 line I:10000001 00000000 00"});
+        const Run run = gearLog({"--only", "X0,Y5", "--only", "X7", path});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QString::fromLatin1(run.out),
+                 QStringLiteral("0.000 port: open\n"
+                                "0.020 Y5 Horn Relay is Energized: output off\n"
+                                "0.030 X0 Indicates the Right gear is down: switch open\n"
+                                "0.030 X7 Indicates the Gear switch is in the DOWN position: "
+                                "switch open\n"
+                                "0.040 link: - -> live\n"
+                                "0.050 Y5 Horn Relay is Energized: output off -> output on\n"
+                                "0.060 X0 Indicates the Right gear is down: switch open -> "
+                                "switch closed\n"
+                                "0.060 X7 Indicates the Gear switch is in the DOWN position: "
+                                "switch open -> switch closed\n"));
     }
 };
 

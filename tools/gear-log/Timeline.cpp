@@ -1,55 +1,11 @@
 #include "Timeline.h"
 
-#include "link/MonitorState.h"
 #include "link/StatusDecoder.h"
-#include "ui/ControlTable.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <array>
-
 namespace {
-
-QString onOff(bool on) {
-    return on ? QStringLiteral("on") : QStringLiteral("off");
-}
-
-QString bandWord(recording::EventKind kind) {
-    return QString::fromLatin1(recording::kindWord(kind));
-}
-
-struct Decoded {
-    MonitorState state;
-    QString firmware;
-    QString cycles;
-};
-
-void compareBits(const std::array<bool, kStatusBitCount> &before,
-                 const std::array<bool, kStatusBitCount> &after, int count, QString (*address)(int),
-                 std::int64_t ms, std::vector<Change> &out) {
-    for (int i = 0; i < count; ++i)
-        if (before[i] != after[i])
-            out.push_back(
-                {ms, address(i), meaningOf(address(i)), onOff(before[i]), onOff(after[i])});
-}
-
-void compareConfig(const ConfigFlags &before, const ConfigFlags &after, std::int64_t ms,
-                   std::vector<Change> &out) {
-    const std::array<std::pair<const char *, bool ConfigFlags::*>, 5> relays{{
-        {"C0", &ConfigFlags::C0},
-        {"C1", &ConfigFlags::C1},
-        {"C73", &ConfigFlags::C73},
-        {"C121", &ConfigFlags::C121},
-        {"C122", &ConfigFlags::C122},
-    }};
-    for (const auto &[name, flag] : relays)
-        if (before.*flag != after.*flag) {
-            const QString address = QString::fromLatin1(name);
-            out.push_back(
-                {ms, address, meaningOf(address), onOff(before.*flag), onOff(after.*flag)});
-        }
-}
 
 // A text from the recording as it may be printed: printable ASCII, every other byte and the
 // backslash escaped as the recording writes them, so no control byte reaches a terminal and no
@@ -60,83 +16,168 @@ QString printable(const QString &latin1) {
     return QString::fromStdString(recording::escapeBytes(latin1.toLatin1().toStdString()));
 }
 
-void decodeLine(const recording::Event &event, Decoded &now, std::vector<Change> &out) {
-    const QString line = QString::fromLatin1(event.bytes.data(), qsizetype(event.bytes.size()));
-    if (recordKind(line) == RecordKind::Other) {
-        out.push_back({event.ms, QString(), QStringLiteral("ignored line"), QString(),
-                       QString::fromStdString(recording::escapeBytes(event.bytes))});
-        return;
-    }
-    const MonitorState before = now.state;
-    const LabelUpdate update = decodeStatusLine(line, now.state, QLocale::c());
-    if (update.firmwareVersion && *update.firmwareVersion != now.firmware) {
-        out.push_back({event.ms, QStringLiteral("V"), QStringLiteral("firmware version"),
-                       printable(now.firmware), printable(*update.firmwareVersion)});
-        now.firmware = *update.firmwareVersion;
-    }
-    if (update.cycleCount && *update.cycleCount != now.cycles) {
-        out.push_back({event.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"),
-                       printable(now.cycles), printable(*update.cycleCount)});
-        now.cycles = *update.cycleCount;
-    }
-    compareBits(before.InputBits, now.state.InputBits, kInputCount, inputAddress, event.ms, out);
-    compareBits(before.OutputBits, now.state.OutputBits, kOutputCount, outputAddress, event.ms,
-                out);
-    compareConfig(before.ConfigFlags, now.state.ConfigFlags, event.ms, out);
+constexpr std::array<std::pair<const char *, bool ConfigFlags::*>, 5> kRelayFlags{{
+    {"C0", &ConfigFlags::C0},
+    {"C1", &ConfigFlags::C1},
+    {"C73", &ConfigFlags::C73},
+    {"C121", &ConfigFlags::C121},
+    {"C122", &ConfigFlags::C122},
+}};
+
+// One row for a bit: its meaning in its new state under the relays in force, and the legend's
+// words for both states; a null `before` makes it a row of the start's block.
+Change bitRow(std::int64_t ms, const QString &address, const ConfigFlags &relays,
+              std::optional<bool> before, bool after, bool shortRecord) {
+    return {ms,
+            address,
+            meaningOf(address, relays, after),
+            before ? stateWord(address, *before) : QString(),
+            stateWord(address, after),
+            shortRecord};
 }
 
 } // namespace
 
-QString inputAddress(int index) {
-    // The record's groups: X0-X7, X100-X107, X110-X111.
-    static constexpr int kGroupBase[] = {0, 100, 110};
-    return QStringLiteral("X%1").arg(kGroupBase[index / 8] + index % 8);
-}
-
-QString outputAddress(int index) {
-    return QStringLiteral("Y%1").arg(index);
-}
-
-QString meaningOf(const QString &address) {
-    // A tooltip starts with its address, then " - ", " = " or a space.
-    const QRegularExpression named(
-        QStringLiteral("^%1(\\s*[-=]\\s*|\\s+)(.*)$").arg(QRegularExpression::escape(address)));
-    QStringList meanings;
-    for (const ControlDef &def : controlTable()) {
-        if (!def.toolTip)
-            continue;
-        const auto match = named.match(QString::fromLatin1(def.toolTip));
-        if (match.hasMatch() && !meanings.contains(match.captured(2).simplified()))
-            meanings << match.captured(2).simplified();
+void Timeline::add(const recording::Event &event, std::vector<Change> &out) {
+    if (event.kind == recording::EventKind::Line) {
+        addLine(event, out);
+        return;
     }
-    return meanings.join(QStringLiteral(" | "));
+    std::vector<Change> &to = startOpen_ ? held_ : out;
+    switch (event.kind) {
+    case recording::EventKind::PortOpened:
+    case recording::EventKind::PortClosed:
+        to.push_back({event.ms, QString(), QStringLiteral("port"), QString(),
+                      event.kind == recording::EventKind::PortOpened ? QStringLiteral("open")
+                                                                     : QStringLiteral("closed")});
+        break;
+    default: {
+        const QString band = QString::fromLatin1(recording::kindWord(event.kind));
+        to.push_back({event.ms, QString(), QStringLiteral("link"), link_, band});
+        link_ = band;
+    }
+    }
+}
+
+void Timeline::addLine(const recording::Event &event, std::vector<Change> &out) {
+    const QString line = QString::fromLatin1(event.bytes.data(), qsizetype(event.bytes.size()));
+    const RecordKind record = recordKind(line);
+    if (record == RecordKind::Other) {
+        (startOpen_ ? held_ : out)
+            .push_back({event.ms, QString(), QStringLiteral("ignored line"), QString(),
+                        QString::fromStdString(recording::escapeBytes(event.bytes))});
+        return;
+    }
+    const Kind kind = Kind(int(record)); // RecordKind lists V, C, F, O, I in this order
+    const bool shortRecord = isShortRecord(line);
+    // The start's block closes with the first frame complete, or when a record repeats.
+    if (!startDone_ && seen_[kind].seen)
+        closeStart(out);
+    const MonitorState before = state_;
+    const QString firmwareBefore = firmware_;
+    const QString cyclesBefore = cycles_;
+    const LabelUpdate update = decodeStatusLine(line, state_, QLocale::c());
+    if (update.firmwareVersion)
+        firmware_ = *update.firmwareVersion;
+    if (update.cycleCount)
+        cycles_ = *update.cycleCount;
+    if (!seen_[kind].seen) {
+        seen_[kind] = {true, event.ms, shortRecord};
+        if (startDone_) {
+            firstRows(kind, out);
+            return;
+        }
+        startOpen_ = true;
+        startOrder_.push_back(kind);
+        if (startOrder_.size() == KindCount)
+            closeStart(out);
+        return;
+    }
+    if (kind == Version && firmware_ != firmwareBefore)
+        out.push_back({event.ms, QStringLiteral("V"), QStringLiteral("firmware version"),
+                       printable(firmwareBefore), printable(firmware_)});
+    else if (kind == Count && cycles_ != cyclesBefore)
+        out.push_back({event.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"),
+                       printable(cyclesBefore), printable(cycles_)});
+    else
+        changedRows(kind, before, event, shortRecord, out);
+}
+
+void Timeline::firstRows(Kind kind, std::vector<Change> &out) const {
+    const Seen &seen = seen_[kind];
+    const ConfigFlags &relays = state_.ConfigFlags;
+    switch (kind) {
+    case Version:
+        out.push_back({seen.ms, QStringLiteral("V"), QStringLiteral("firmware version"), QString(),
+                       printable(firmware_)});
+        break;
+    case Count:
+        out.push_back({seen.ms, QStringLiteral("C"), QStringLiteral("gear cycle count"), QString(),
+                       printable(cycles_)});
+        break;
+    case Relays:
+        for (const auto &[name, flag] : kRelayFlags)
+            out.push_back(bitRow(seen.ms, QLatin1String(name), relays, std::nullopt, relays.*flag,
+                                 seen.shortRecord));
+        break;
+    case Outputs:
+        for (int i = 0; i < kOutputCount; ++i)
+            out.push_back(bitRow(seen.ms, outputAddress(i), relays, std::nullopt,
+                                 state_.OutputBits[i], seen.shortRecord));
+        break;
+    case Inputs:
+        for (int i = 0; i < kInputCount; ++i)
+            out.push_back(bitRow(seen.ms, inputAddress(i), relays, std::nullopt,
+                                 state_.InputBits[i], seen.shortRecord));
+        break;
+    case KindCount:
+        break;
+    }
+}
+
+void Timeline::changedRows(Kind kind, const MonitorState &before, const recording::Event &event,
+                           bool shortRecord, std::vector<Change> &out) const {
+    const ConfigFlags &relays = state_.ConfigFlags;
+    if (kind == Relays)
+        for (const auto &[name, flag] : kRelayFlags)
+            if (before.ConfigFlags.*flag != relays.*flag)
+                out.push_back(bitRow(event.ms, QLatin1String(name), relays,
+                                     before.ConfigFlags.*flag, relays.*flag, shortRecord));
+    if (kind == Outputs)
+        for (int i = 0; i < kOutputCount; ++i)
+            if (before.OutputBits[i] != state_.OutputBits[i])
+                out.push_back(bitRow(event.ms, outputAddress(i), relays, before.OutputBits[i],
+                                     state_.OutputBits[i], shortRecord));
+    if (kind == Inputs)
+        for (int i = 0; i < kInputCount; ++i)
+            if (before.InputBits[i] != state_.InputBits[i])
+                out.push_back(bitRow(event.ms, inputAddress(i), relays, before.InputBits[i],
+                                     state_.InputBits[i], shortRecord));
+}
+
+void Timeline::closeStart(std::vector<Change> &out) {
+    if (startDone_)
+        return;
+    startDone_ = true;
+    startOpen_ = false;
+    for (const Kind kind : startOrder_)
+        firstRows(kind, out);
+    out.insert(out.end(), std::make_move_iterator(held_.begin()),
+               std::make_move_iterator(held_.end()));
+    held_.clear();
+}
+
+void Timeline::finish(std::vector<Change> &out) {
+    if (startOpen_)
+        closeStart(out);
 }
 
 std::vector<Change> timelineOf(const recording::Recording &recorded) {
     std::vector<Change> out;
-    Decoded now;
-    QString link = QStringLiteral("-");
-    for (const recording::Event &event : recorded.events) {
-        switch (event.kind) {
-        case recording::EventKind::Line:
-            decodeLine(event, now, out);
-            break;
-        case recording::EventKind::PortOpened:
-        case recording::EventKind::PortClosed:
-            out.push_back({event.ms, QString(), QStringLiteral("port"), QString(),
-                           event.kind == recording::EventKind::PortOpened
-                               ? QStringLiteral("open")
-                               : QStringLiteral("closed")});
-            break;
-        case recording::EventKind::LinkLive:
-        case recording::EventKind::LinkStale:
-        case recording::EventKind::LinkFailed:
-            out.push_back(
-                {event.ms, QString(), QStringLiteral("link"), link, bandWord(event.kind)});
-            link = bandWord(event.kind);
-            break;
-        }
-    }
+    Timeline timeline;
+    for (const recording::Event &event : recorded.events)
+        timeline.add(event, out);
+    timeline.finish(out);
     return out;
 }
 
@@ -151,9 +192,10 @@ QString secondsText(std::int64_t ms) {
 QString formatChange(const Change &c) {
     const QString time = secondsText(c.ms);
     const QString what = c.address.isEmpty() ? c.meaning : c.address + ' ' + c.meaning;
+    const QString mark = c.shortRecord ? QStringLiteral(" (short record)") : QString();
     if (c.from.isNull())
-        return QStringLiteral("%1 %2: %3").arg(time, what, c.to);
-    return QStringLiteral("%1 %2: %3 -> %4").arg(time, what, c.from, c.to);
+        return QStringLiteral("%1 %2: %3%4").arg(time, what, c.to, mark);
+    return QStringLiteral("%1 %2: %3 -> %4%5").arg(time, what, c.from, c.to, mark);
 }
 
 namespace {
@@ -188,6 +230,7 @@ QString csvRow(const Change &c) {
     // The time is the program's own number and never negative (a recording's times are not),
     // so it stays a number in the spreadsheet.
     return QStringList{secondsText(c.ms), csvField(c.address), csvField(c.meaning),
-                       csvField(c.from), csvField(c.to)}
+                       csvField(c.from),
+                       csvField(c.shortRecord ? c.to + QStringLiteral(" (short record)") : c.to)}
         .join(QLatin1Char(','));
 }

@@ -5,11 +5,86 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSet>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <variant>
+
+namespace {
+
+enum ExitCode { Printed = 0, Unreadable = 1, BadUsage = 2 };
+
+// The addresses --only names, or an empty set for all; why not, for an address it does not know.
+std::variant<QSet<QString>, QString> onlyAddresses(const QCommandLineParser &parser,
+                                                   const QCommandLineOption &only) {
+    QSet<QString> addresses;
+    for (const QString &value : parser.values(only))
+        for (const QString &address : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (!isKnownAddress(address.trimmed()))
+                return QStringLiteral("--only: no signal is called '%1'")
+                    .arg(QString::fromStdString(
+                        recording::escapeBytes(address.left(32).toStdString())));
+            addresses.insert(address.trimmed());
+        }
+    if (parser.isSet(only) && addresses.isEmpty())
+        return QStringLiteral("--only needs addresses such as X0,X2,Y0");
+    return addresses;
+}
+
+// With --only, the rows of those signals, and the port and the link, which say when the
+// readings were live.
+bool wanted(const Change &change, const QSet<QString> &only) {
+    if (only.isEmpty())
+        return true;
+    if (change.address.isEmpty())
+        return change.meaning != QLatin1String("ignored line");
+    return only.contains(change.address);
+}
+
+// Reads and prints one event at a time, so memory stays flat whatever the file's size; what was
+// printed before a damaged line stays printed.
+int printTimeline(std::istream &in, const std::string &path, bool csv, const QSet<QString> &only) {
+    recording::Reader reader(in);
+    const auto header = reader.header();
+    std::optional<recording::ParseError> damage;
+    if (const auto *error = std::get_if<recording::ParseError>(&header))
+        damage = *error;
+    if (csv && !damage)
+        std::cout << csvHeader().toStdString() << '\n';
+    Timeline timeline;
+    std::vector<Change> rows;
+    bool anyLine = false;
+    for (bool more = !damage; more;) {
+        rows.clear();
+        auto step = reader.next();
+        if (auto *error = std::get_if<recording::ParseError>(&step))
+            damage = std::move(*error);
+        if (const auto *event = std::get_if<recording::Event>(&step)) {
+            anyLine = anyLine || event->kind == recording::EventKind::Line;
+            timeline.add(*event, rows);
+        } else {
+            timeline.finish(rows);
+            more = false;
+        }
+        for (const Change &change : rows)
+            if (wanted(change, only))
+                std::cout << (csv ? csvRow(change) : formatChange(change)).toStdString() << '\n';
+    }
+    // A session whose port never opened, or stayed silent, leaves a header and little else.
+    if (!csv && !damage && !anyLine)
+        std::cout << "nothing received\n";
+    std::cout.flush();
+    if (damage) {
+        std::cerr << "gear-log: " << path << ":" << damage->lineNumber << ": " << damage->message
+                  << std::endl;
+        return BadUsage;
+    }
+    return Printed;
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
@@ -17,53 +92,45 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Prints what changed in a recording made by gear-monitor --record: each input, output "
-        "and configuration relay with its address and meaning, the firmware version, the cycle "
-        "count, the port, the link, and the lines the monitor ignored."));
+        "Prints a recording made by gear-monitor --record: the state at the start (each input, "
+        "output and configuration relay with its address and meaning, the firmware version and "
+        "the cycle count), then what changed, the port, the link, and the lines the monitor "
+        "ignored."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV for a spreadsheet.")});
+    const QCommandLineOption only(
+        QStringLiteral("only"),
+        QStringLiteral("Print only these signals (and the port and the link), e.g. X0,X2,Y0."),
+        QStringLiteral("addresses"));
+    parser.addOption(only);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
     // Not process(): it ends with status 1 for an unknown option, which here means an unreadable
     // file.
     if (!parser.parse(QCoreApplication::arguments())) {
         std::cerr << "gear-log: " << parser.errorText().toStdString() << " (see --help)"
                   << std::endl;
-        return 2;
+        return BadUsage;
     }
     if (parser.isSet(help))
-        parser.showHelp(0);
+        parser.showHelp(Printed);
     if (parser.isSet(version))
         parser.showVersion();
     if (parser.positionalArguments().size() != 1) {
         std::cerr << "gear-log: expected one recording (see --help)" << std::endl;
-        return 2;
+        return BadUsage;
+    }
+    const auto selected = onlyAddresses(parser, only);
+    if (const QString *error = std::get_if<QString>(&selected)) {
+        std::cerr << "gear-log: " << error->toStdString() << " (see --help)" << std::endl;
+        return BadUsage;
     }
     const std::string path = parser.positionalArguments().constFirst().toStdString();
-    std::ifstream in(path, std::ios::binary);
-    std::error_code ignored;
-    // A folder opens like a file on Linux and reads as an empty one.
-    if (!in || std::filesystem::is_directory(path, ignored)) {
-        std::cerr << "gear-log: cannot read " << path << std::endl;
-        return 1;
-    }
-    const auto read = recording::readRecording(in);
-    if (const auto *error = std::get_if<recording::ParseError>(&read)) {
-        std::cerr << "gear-log: " << path << ":" << error->lineNumber << ": " << error->message
-                  << std::endl;
-        return 2;
+    std::ifstream in;
+    if (const std::string error = recording::openRecordingFile(path, in); !error.empty()) {
+        std::cerr << "gear-log: " << error << std::endl;
+        return Unreadable;
     }
     const bool csv = parser.isSet(QStringLiteral("csv"));
-    if (csv)
-        std::cout << csvHeader().toStdString() << '\n';
-    const auto &recorded = std::get<recording::Recording>(read);
-    for (const Change &change : timelineOf(recorded))
-        std::cout << (csv ? csvRow(change) : formatChange(change)).toStdString() << '\n';
-    // A session whose port never opened, or stayed silent, leaves a header and little else.
-    const bool anyLine =
-        std::any_of(recorded.events.begin(), recorded.events.end(),
-                    [](const recording::Event &e) { return e.kind == recording::EventKind::Line; });
-    if (!csv && !anyLine)
-        std::cout << "nothing received\n";
-    return 0;
+    return printTimeline(in, path, csv, std::get<QSet<QString>>(selected));
 }

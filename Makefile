@@ -13,7 +13,7 @@ SANITIZER_ENV := ASAN_OPTIONS=$(ASAN_CHECKS) UBSAN_OPTIONS=halt_on_error=1:print
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench screenshot clean format package package-check \
-	release soak faults bench-wait bench-e2e check-deps test-sanitize fuzz-build fuzz fuzz-smoke
+	release soak faults bench-wait bench-log bench-e2e check-deps test-sanitize fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -64,6 +64,13 @@ bench: build
 # docs/performance.md.
 bench-wait: release
 	scripts/bench-wait.sh $(RELEASE_DIR) $(or $(BENCH_WAIT_SECONDS),60)
+
+# gear-log (Release) on a generated 100 MB recording (BENCH_LOG_MB to change); see
+# docs/performance.md.
+bench-log:
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_DIR) --target gear-log
+	scripts/bench-log.sh $(RELEASE_DIR) $(or $(BENCH_LOG_MB),100)
 
 # The whole monitor (Release) reading a pseudo-terminal at gear-sim's 9600-baud pace, at 100, 1,100
 # and 2,100 lines a second and flat out, view hidden and shown, next to CuteCom and cat; see

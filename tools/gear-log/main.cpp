@@ -43,6 +43,12 @@ bool wanted(const Change &change, const QSet<QString> &only) {
     return only.contains(change.address);
 }
 
+// Every row is printable ASCII (texts from the recording come escaped), so Latin-1 is exact.
+void printRow(const QString &row) {
+    const QByteArray bytes = row.toLatin1();
+    std::cout.write(bytes.constData(), bytes.size()).put('\n');
+}
+
 // Reads and prints one event at a time, so memory stays flat whatever the file's size; what was
 // printed before a damaged line stays printed.
 int printTimeline(std::istream &in, const std::string &path, bool csv, const QSet<QString> &only) {
@@ -70,7 +76,7 @@ int printTimeline(std::istream &in, const std::string &path, bool csv, const QSe
         }
         for (const Change &change : rows)
             if (wanted(change, only))
-                std::cout << (csv ? csvRow(change) : formatChange(change)).toStdString() << '\n';
+                printRow(csv ? csvRow(change) : formatChange(change));
     }
     // A session whose port never opened, or stayed silent, leaves a header and little else.
     if (!csv && !damage && !anyLine)
@@ -88,6 +94,8 @@ int printTimeline(std::istream &in, const std::string &path, bool csv, const QSe
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
+    // Nothing here prints through C's stdio, and rows go out by the million.
+    std::ios::sync_with_stdio(false);
     QCoreApplication::setApplicationName(QStringLiteral("gear-log"));
     QCoreApplication::setApplicationVersion(QLatin1String(programversion::kVersion));
     QCommandLineParser parser;

@@ -92,7 +92,7 @@ void Replayer::replayEvents(Clock::time_point start) {
         auto step = events_.next();
         if (const auto *error = std::get_if<recording::ParseError>(&step)) {
             summary_.error = "line " + std::to_string(error->lineNumber) + ": " + error->message;
-            return;
+            break;
         }
         const auto *event = std::get_if<recording::Event>(&step);
         if (!event)
@@ -101,7 +101,7 @@ void Replayer::replayEvents(Clock::time_point start) {
         const auto offset = replayOffset(*firstMs, event->ms, speed_);
         if (!offset) {
             summary_.error = "line " + std::to_string(line) + ": " + tooLateMessage();
-            return;
+            break;
         }
         lastDue = start + *offset;
         if (event->kind != recording::EventKind::Line)
@@ -113,8 +113,9 @@ void Replayer::replayEvents(Clock::time_point start) {
         else
             ++summary_.linesSent;
     }
-    // A silence at the end of the recording is part of it: the monitor sees the link fail.
-    if (summary_.error.empty() && firstMs)
+    // A silence at the end of the recording is part of it: the monitor sees the link fail. The
+    // reader takes what was sent before a damaged line too.
+    if (firstMs)
         sleepUntil(lastDue + kReaderGrace);
 }
 

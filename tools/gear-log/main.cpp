@@ -23,9 +23,10 @@ std::variant<QSet<QString>, QString> onlyAddresses(const QCommandLineParser &par
     for (const QString &value : parser.values(only))
         for (const QString &address : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             if (!isKnownAddress(address.trimmed()))
-                return QStringLiteral("--only: no signal is called '%1'")
+                return QStringLiteral("--only: no signal is called '%1%2'")
                     .arg(QString::fromStdString(
-                        recording::escapeBytes(address.left(32).toStdString())));
+                             recording::escapeBytes(address.left(32).toStdString())),
+                         address.size() > 32 ? QStringLiteral("...") : QString());
             addresses.insert(address.trimmed());
         }
     if (parser.isSet(only) && addresses.isEmpty())

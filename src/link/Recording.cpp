@@ -1,11 +1,15 @@
 #include "link/Recording.h"
 
+#include "platform/LineAssembler.h"
+
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <utility>
+
+static_assert(recording::kLongestReceivedLine == LineAssembler::kMaxRun);
 
 namespace recording {
 
@@ -242,6 +246,9 @@ std::variant<Event, std::string> parseEvent(std::string_view line, bool truncate
     auto bytes = unescape(line, truncated);
     if (bytes.index() == 1)
         return "the received line holds " + std::get<1>(bytes);
+    if (std::get<0>(bytes).size() > kLongestReceivedLine)
+        return "a received line longer than the monitor holds (" +
+               std::to_string(kLongestReceivedLine) + " bytes)";
     event.bytes = std::move(std::get<0>(bytes));
     return event;
 }

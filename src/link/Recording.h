@@ -68,12 +68,21 @@ struct Recording {
 std::variant<Event, std::string> parseEvent(std::string_view line, bool truncated = false);
 std::variant<Header, std::string> parseHeader(std::string_view line);
 
-// The longest line a reader takes, without its LF. An event line: the monitor holds at most 4096
-// bytes of a received line, each escapes to at most four characters, and the time (at most 19
-// digits), "line", their spaces and a CR come on top. The header gets room for a port path of
-// any length the system allows.
-inline constexpr std::size_t kLongestEventLine = 19 + 1 + 4 + 1 + 4 * 4096 + 1;
-inline constexpr std::size_t kLongestHeaderLine = 4 * 4096 + 1024;
+// The longest received line the monitor holds (its line assembler cuts longer runs).
+inline constexpr std::size_t kLongestReceivedLine = 4096;
+// The longest text a port setting can hold: the settings file keeps each value within a line's
+// first 32,767 characters.
+inline constexpr std::size_t kLongestSettingText = 32767;
+// The six settings as a header or an opening states them: " name=" (seven characters at most)
+// and the text, each byte escaped to at most four characters.
+inline constexpr std::size_t kLongestSettings = 6 * (1 + 7 + 4 * kLongestSettingText);
+
+// The longest line a reader takes, without its LF: whatever the monitor can write, a CR on top.
+// An event line: an opening with its settings, after a time of at most 19 digits. Longer than
+// any received line (4096 bytes, each escaped to at most four characters), which the reader
+// holds to its own bound.
+inline constexpr std::size_t kLongestEventLine = 19 + 1 + 4 + kLongestSettings + 1;
+inline constexpr std::size_t kLongestHeaderLine = 16 + kLongestSettings + 1;
 
 // Reads a recording one event at a time, holding one line at most, so that memory stays flat
 // whatever the file's size. A foreign or damaged file gives the first bad line's number and what

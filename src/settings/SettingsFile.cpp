@@ -2,6 +2,8 @@
 
 #include "settings/FileErrors.h"
 
+#include "link/Recording.h"
+
 #include <QDir>
 #include <QStringList>
 
@@ -10,6 +12,8 @@ namespace {
 // Positions in a line count only to 32,767: every reader of the format refuses a line whose
 // element lies beyond, so this one does too and all of them agree on what a file holds.
 constexpr qsizetype kLastPosition = 32767;
+// A recording states the settings, so its reader must take the longest text a setting holds.
+static_assert(kLastPosition == qsizetype(recording::kLongestSettingText));
 
 QString element(int indent, QLatin1String tag, const QString &value) {
     return QString(indent, QLatin1Char(' ')) + QLatin1Char('<') + tag + QLatin1Char('>') + value +

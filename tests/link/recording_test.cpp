@@ -179,11 +179,19 @@ private slots:
         const std::string bytes(4096, '\x01');
         const std::string line =
             formatEvent({std::numeric_limits<std::int64_t>::max(), EventKind::Line, bytes});
-        QCOMPARE(line.size(), kLongestEventLine); // with its LF, which becomes CR LF
-        std::istringstream in(formatHeader(kHeader) + line.substr(0, line.size() - 1) + "\r\n");
+        // An opening that states six settings of the longest text, every byte escaped, as a
+        // damaged settings file can give them, is read too.
+        const std::string text(kLongestSettingText, '\x01');
+        const Header longest{text, text, text, text, text, text};
+        const std::string opening = formatEvent(
+            {std::numeric_limits<std::int64_t>::max(), EventKind::PortOpened, {}, longest});
+        QVERIFY(opening.size() <= kLongestEventLine); // with its LF, which becomes CR LF
+        std::istringstream in(formatHeader(longest) + line.substr(0, line.size() - 1) + "\r\n" +
+                              opening);
         const auto read = readRecording(in);
         QVERIFY(std::holds_alternative<Recording>(read));
         QCOMPARE(std::get<Recording>(read).events.at(0).bytes, bytes);
+        QCOMPARE(std::get<Recording>(read).events.at(1).settings, std::optional(longest));
     }
 
     void windowsLineEndsAreRead() {

@@ -174,7 +174,7 @@ private slots:
             << "/dev/zero" << QByteArray() << 2 << "/dev/zero:1: a line longer than" << 0;
         QTest::newRow("an endless event line")
             << "@dir/endless.rec" << header + "0 line V:" + QByteArray(64 << 20, 'Z') << 2
-            << ":2: a line longer than 16410 bytes" << 0;
+            << ":2: a line longer than" << 0;
         QTest::newRow("a long unknown word is quoted short")
             << "@dir/word.rec" << header + "0 " + QByteArray(16000, 'w') + "\n"
             << 2 << ":2: unknown event 'wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww...'" << 0;

@@ -26,9 +26,12 @@ void limitAddressSpace(QProcess &process, qint64 bytes) {
 }
 
 ProgramRun runProgram(const QString &program, const QStringList &arguments,
-                      const QProcessEnvironment &environment, int deadlineMs) {
+                      const QProcessEnvironment &environment, int deadlineMs,
+                      qint64 addressSpaceLimit) {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (addressSpaceLimit > 0)
+        limitAddressSpace(process, addressSpaceLimit);
     process.start(program, arguments);
     ProgramRun run;
     run.ended = process.waitForFinished(deadlineMs);

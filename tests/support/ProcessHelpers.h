@@ -17,7 +17,8 @@ class QProcess;
 // that reads an endless or huge input into memory fails instead of taking the machine's.
 void limitAddressSpace(QProcess &process, qint64 bytes);
 
-// A program run to its end. One still running at the deadline is killed and counts as not ended.
+// A program run to its end, under `addressSpaceLimit` bytes of address space when that is not 0.
+// One still running at the deadline is killed and counts as not ended.
 struct ProgramRun {
     bool ended = false;
     int status = -1;
@@ -27,7 +28,7 @@ struct ProgramRun {
 ProgramRun
 runProgram(const QString &program, const QStringList &arguments,
            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-           int deadlineMs = 10'000);
+           int deadlineMs = 10'000, qint64 addressSpaceLimit = 0);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
 // The file's bytes, or "(unreadable)".

@@ -201,7 +201,7 @@ private slots:
                                                          {SaveBy::PortChoice, "Port Com7"}};
         for (const auto &[file, fileName] : files)
             for (const auto &[save, saveName] : saves)
-                for (int tick = 0; tick <= 4; ++tick)
+                for (int tick = 0; tick <= 4; tick += 2) // the port menu is made at tick 2
                     QTest::addRow("%s, %s at tick %d", fileName, saveName, tick)
                         << file << save << tick;
     }

@@ -27,11 +27,7 @@ private slots:
         QTest::newRow("a prefix of its own, writable") << "/opt/gear/bin" << false << true << false;
         QTest::newRow("a folder named like a system one")
             << "/home/ann/usr/bin" << false << true << false;
-        QTest::newRow("installed per user") << "/home/ann/.local/bin" << false << true << false;
-        QTest::newRow("the user's own bin") << "/home/ann/bin" << false << true << false;
         QTest::newRow("an sbin folder") << "/opt/gear/sbin" << false << true << false;
-        QTest::newRow("installed per user, a file put beside it")
-            << "/home/ann/.local/bin" << true << true << true;
         QTest::newRow("a prefix of its own, with a file")
             << "/opt/gear/bin" << true << true << true;
         QTest::newRow("a folder whose name only begins with bin")

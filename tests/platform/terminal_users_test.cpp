@@ -36,14 +36,11 @@ private slots:
             << QByteArray("9 (x) S 1 9 9 1083436 9") << facts(9, DeviceNumber{136, 300});
         QTest::newRow("a name with blanks and parentheses")
             << QByteArray("5 (a) b (c) S 1 5 12 34817 5 0") << facts(12, DeviceNumber{136, 1});
-        QTest::newRow("a serial console, /dev/ttyS0")
-            << QByteArray("3 (agetty) S 1 3 3 1088 3") << facts(3, DeviceNumber{4, 64});
         QTest::newRow("cut short") << QByteArray("5 (a) S 1 5") << std::optional<ProcessTerminal>();
         QTest::newRow("no name") << QByteArray("5 a S 1 5 5 34817 5")
                                  << std::optional<ProcessTerminal>();
         QTest::newRow("not numbers")
             << QByteArray("5 (a) S 1 5 x y 5") << std::optional<ProcessTerminal>();
-        QTest::newRow("empty") << QByteArray() << std::optional<ProcessTerminal>();
     }
     void processStatLines() {
         QFETCH(QByteArray, line);

@@ -73,9 +73,8 @@ private slots:
                                << true;
         QTest::newRow("its saver still runs")
             << copyOf(QCoreApplication::applicationPid()) << Kind::File << kWhole << false;
-        // Copies people make: six letters of mixed case are also how an older version named
-        // its temporary copies, so those can no longer be told apart and are kept.
-        QTest::newRow("a user's .Keep01") << kName + ".Keep01" << Kind::File << kWhole << false;
+        // Six letters of mixed case are how an older version named its temporary copies, and
+        // how people may name theirs: the two cannot be told apart, so those are kept.
         QTest::newRow("older version's copy") << kName + ".aBcDeF" << Kind::File << kWhole << false;
         QTest::newRow("a user's .backup") << kName + ".backup" << Kind::File << kWhole << false;
         QTest::newRow("a user's .BEFORE") << kName + ".BEFORE" << Kind::File << kWhole << false;

@@ -156,9 +156,6 @@ private slots:
         QTest::newRow("10 lines/s: each line at once") << 10 << 10;
         QTest::newRow("30 lines/s") << 30 << 25;
         QTest::newRow("80 lines/s: the controller at 9600 baud") << 80 << 29;
-        QTest::newRow("100 lines/s") << 100 << 29;
-        QTest::newRow("1,100 lines/s") << 1100 << 29;
-        QTest::newRow("2,100 lines/s") << 2100 << 29;
         QTest::newRow("20,000 lines/s") << 20000 << 29;
     }
     void theViewIsRepaintedAtMostThirtyTimesASecond() {

@@ -1,5 +1,6 @@
-// Whether a terminal is someone else's: a session's controlling terminal, or held open by another
-// process. The terminals are real pseudo-terminals, held by child processes.
+// What the look at a terminal reads: /proc/<pid>/stat, and which device it looks at. Who uses a
+// terminal, with real pseudo-terminals held by child processes, is in
+// tests/ui/reconnect_pty_test.cpp, through the window that opens it.
 #include "Pty.h"
 #include "platform/TerminalUsers.h"
 
@@ -8,8 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using Kind = TerminalUse::Kind;
-using As = PtyHolder::As;
 Q_DECLARE_METATYPE(std::optional<ProcessTerminal>)
 
 namespace {
@@ -51,48 +50,6 @@ private slots:
             QCOMPARE(read->session, expected->session);
             QCOMPARE(read->terminal, expected->terminal);
         }
-    }
-
-    // TIOCGSID alone would call another session's terminal free: it answers only for this
-    // process's own. The session is the holder itself, which leads it.
-    void whoUsesATerminal_data() {
-        QTest::addColumn<int>("holder"); // -1 none, else an As
-        QTest::addColumn<bool>("heldCounts");
-        QTest::addColumn<Kind>("kind");
-        QTest::newRow("free") << -1 << true << Kind::Free;
-        QTest::newRow("held by this process only") << -2 << true << Kind::Free;
-        QTest::newRow("a session's terminal")
-            << int(As::SessionTerminal) << false << Kind::SessionTerminal;
-        QTest::newRow("a session's terminal, held counting too")
-            << int(As::SessionTerminal) << true << Kind::SessionTerminal;
-        QTest::newRow("held open, not counted") << int(As::OpenDescriptor) << false << Kind::Free;
-        QTest::newRow("held open") << int(As::OpenDescriptor) << true << Kind::HeldOpen;
-    }
-    void whoUsesATerminal() {
-        QFETCH(int, holder);
-        QFETCH(bool, heldCounts);
-        QFETCH(Kind, kind);
-        Pty pty;
-        QVERIFY(pty.watchSettings());
-        std::unique_ptr<PtyHolder> child;
-        if (holder >= 0) {
-            child = std::make_unique<PtyHolder>(pty.devicePath(), As(holder));
-            QVERIFY(child->holding());
-        }
-        const int own =
-            holder == -2 ? ::open(qPrintable(pty.devicePath()), O_RDONLY | O_NOCTTY) : -1;
-        const TerminalLook look(pty.devicePath());
-        QVERIFY(look.isOpen());
-        QVERIFY(look.isTerminal());
-        // A holder from an earlier look that holds nothing now misleads nobody.
-        const TerminalUse use = look.use(heldCounts, ::getppid());
-        if (own >= 0)
-            ::close(own);
-        QCOMPARE(use.kind, kind);
-        QCOMPARE(use.process, kind == Kind::Free ? 0 : child->pid());
-        QCOMPARE(otherProcessHolding(pty.devicePath()), child ? child->pid() : 0);
-        QVERIFY(pty.echoesAndEditsLines()); // looking changed nothing
-        QVERIFY(!pty.settingsChangedSinceWatched());
     }
 
     void theLookKnowsItsDevice() {

@@ -192,6 +192,56 @@ const QStringList &portHelpText() {
     return lines;
 }
 
+namespace {
+
+enum class Words { None, Switch, Output, Choice, Link };
+
+struct Lit {
+    Words words = Words::None;
+    BgrColour on{};
+    BgrColour off{};
+};
+
+// The colours a box shows, and which words of the legend say them.
+Lit litColours(ControlId id) {
+    for (const Indicator &ind : kIndicators)
+        if (ind.control == id)
+            return {ind.source == Source::Input ? Words::Switch : Words::Output, ind.on, ind.off};
+    if (id == C::Gear_Switch_Off)
+        return {Words::Switch, kGreenOn, kGreenOff};
+    for (const ConfigPair &pair : kPairs)
+        if (pair.onBox == id || pair.offBox == id)
+            return {Words::Choice, Colour::BrightGreen, Colour::DarkGreen};
+    if (id == C::LG_CommOK)
+        return {Words::Link, Colour::BrightGreen, Colour::Red};
+    return {};
+}
+
+QString wordsFor(Words words, bool on) {
+    switch (words) {
+    case Words::Switch:
+        return on ? QStringLiteral("switch closed") : QStringLiteral("switch open");
+    case Words::Output:
+        return on ? QStringLiteral("output on") : QStringLiteral("output off");
+    case Words::Choice:
+        return on ? QStringLiteral("selected") : QStringLiteral("not selected");
+    case Words::Link:
+        return on ? QStringLiteral("receiving data") : QStringLiteral("no data");
+    case Words::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+QString indicatorStateWords(ControlId id, BgrColour background) {
+    const Lit lit = litColours(id);
+    if (background != lit.on && background != lit.off)
+        return {};
+    return wordsFor(lit.words, background == lit.on);
+}
+
 PropertyWrites linkFailedWrites() {
     PropertyWrites w;
     w.reserve(80);

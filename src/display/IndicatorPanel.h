@@ -16,5 +16,11 @@ PropertyWrites pumpArrangement(bool directionAndPower);
 // direction-and-power pump layout and the strut-valve Y4 caption. The blink is the window's.
 PropertyWrites linkFailedWrites();
 
+// What an indicator box shows, in the words of the panel's legend: "switch closed" or "switch
+// open" for an input, "output on" or "output off" for an output, "selected" or "not selected" for
+// a box of a configuration pair, "receiving data" or "no data" for the link indicator. Empty for
+// a control that is no indicator, and for a colour that says neither, as before the first repaint.
+QString indicatorStateWords(ControlId id, BgrColour background);
+
 // The help text on the expected port settings, top line (index 19) first.
 const QStringList &portHelpText();

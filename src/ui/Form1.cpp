@@ -6,6 +6,7 @@
 #include "platform/SerialComponent.h"
 #include "settings/SaveLeftovers.h"
 #include "settings/SettingsFile.h"
+#include "ui/AccessibilityWatch.h"
 #include "ui/AppIcon.h"
 #include "ui/RepaintThrottle.h"
 #include "ui/SerialViewScroll.h"
@@ -45,6 +46,7 @@ Form1::Form1(Host &host, QWidget *parent)
     setUpSerialView();
     connectMenus();
     setUpReconnect();
+    setUpAccessibility();
 
     // The tick runs from the moment the window exists until it closes.
     Timer1 = new QTimer(this);
@@ -71,9 +73,10 @@ void Form1::buildWindow() {
     const BuiltMenus built = buildMenus(menuBar());
     menus_ = built.actions;
     submenus_ = built.menus;
-    // The freeze button is the only control that takes the keyboard focus.
+    // The freeze button is the only control that a click gives the keyboard focus.
     setFocusPolicy(Qt::NoFocus);
     menuBar()->setFocusPolicy(Qt::NoFocus);
+    setUpKeyboard();
 }
 
 void Form1::Form_Load() {
@@ -156,6 +159,8 @@ void Form1::setBackground(ControlId id, BgrColour colour) {
     QPalette palette = w->palette();
     palette.setColor(QPalette::Window, wanted);
     w->setPalette(palette);
+    if (indicatorsNamed_)
+        nameIndicator(id);
 }
 
 void Form1::apply(const PropertyWrite &write) {
@@ -182,6 +187,8 @@ void Form1::apply(const PropertyWrite &write) {
         break;
     case Property::ToolTip:
         w->setToolTip(write.text);
+        if (write.control == ControlId::Y4_Output_Label && indicatorsNamed_)
+            nameIndicator(ControlId::Y4_Output);
         break;
     }
 }

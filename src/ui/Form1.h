@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 
+class AccessibilityWatch;
 class Host;
 class LineShape;
 class QAction;
@@ -135,6 +136,11 @@ private:
     void endRecording();
     void showRecordingInTitle();
     void afterRecording();
+    void setUpKeyboard();
+    void setUpAccessibility();
+    void followAccessibility(bool active);
+    void nameIndicator(ControlId id);
+    void announceLinkFailure(bool failed);
 
     Host &host_;
     MonitorState state_;
@@ -159,4 +165,9 @@ private:
     PaintBudget serialViewBudget_{kSerialViewMilliseconds};
     std::unique_ptr<SerialViewScroll> serialViewScroll_;
     quint64 shownChanges_ = 0;
+    // While assistive technology listens the indicators carry their names; it was last told
+    // whether the link failed.
+    std::unique_ptr<AccessibilityWatch> accessibility_;
+    bool indicatorsNamed_ = false;
+    bool linkFailureAnnounced_ = false;
 };

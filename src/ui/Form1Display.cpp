@@ -26,12 +26,15 @@ void Form1::Timer1_Timer() {
     if (step.band != LinkBand::Live) {
         // Stale keeps the last picture; only the link indicator says something is wrong.
         setBackground(ControlId::LG_CommOK, Colour::Red);
-        if (step.band == LinkBand::Failed)
+        if (step.band == LinkBand::Failed) {
             ShowLinkFailed();
+            announceLinkFailure(true);
+        }
         return;
     }
     setBackground(ControlId::LG_CommOK, Colour::BrightGreen);
     label(ControlId::CommFail)->hide();
+    announceLinkFailure(false);
     RepaintPanel();
 }
 

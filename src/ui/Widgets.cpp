@@ -3,6 +3,8 @@
 #include "ui/Twips.h"
 
 #include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -102,11 +104,23 @@ void BoxLabel::resizeEvent(QResizeEvent *event) {
 
 void BoxLabel::paintEvent(QPaintEvent *event) {
     QLabel::paintEvent(event);
+    if (hasFocus())
+        paintFocusFrame();
     if (!bordered_)
         return;
     QPainter painter(this);
     painter.setPen(Qt::black);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// Only the Tab key gives a box the focus, so the frame appears only once a key is pressed.
+void BoxLabel::paintFocusFrame() {
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(2, 2, -2, -2);
+    option.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 LineShape::LineShape(int x1, int y1, int x2, int y2, const QColor &colour, double dpi,

@@ -47,6 +47,7 @@ protected:
 
 private:
     void fitCaption();
+    void paintFocusFrame();
     bool surelyFits(const QString &caption) const;
 
     bool bordered_;

@@ -137,7 +137,8 @@ std::array<QWidget *, kControlCount> buildControls(QWidget *client, double dpi) 
             w->setGeometry(pixelRect(d, dpi));
         if (d.toolTip)
             w->setToolTip(QString::fromLatin1(d.toolTip));
-        // Only the freeze button takes the keyboard focus.
+        // Only the freeze button takes the focus from a click; the window lets the indicators
+        // take it from the Tab key.
         w->setFocusPolicy(d.kind == ControlKind::Button ? Qt::StrongFocus : Qt::NoFocus);
         w->setVisible(d.visible);
         controls[int(d.id)] = w;

@@ -1,5 +1,5 @@
 // The panel for a screen reader and for the keyboard: indicator names that say their state, an
-// alert as COMM FAIL comes and goes, Tab through the indicators, F10 to the menu bar.
+// alert as COMM FAIL comes and goes, Tab through the indicators, F10 to the menu bar as Alt.
 #include "ui/Form1.h"
 
 #include "ui/AccessibilityWatch.h"
@@ -7,8 +7,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -35,11 +36,16 @@ void Form1::setUpKeyboard() {
     setTabOrder(previous, freezeButton());
     // The window itself holds the focus at start, so activating it gives no box the focus.
     setFocus(Qt::OtherFocusReason);
-    // F10 opens the menu bar's first menu, as in other desktop programs; the arrow keys go on from
-    // there, across the bar's commands too.
+    // Alt alone puts the menu bar under the keys (the style's own navigation: the arrows move
+    // along it, Down opens a menu, Return carries out a command). F10 does the same, as in other
+    // desktop programs: it hands the bar the Alt key it listens for.
     auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(menuItem(MenuId::Menu_Comm)); });
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &press);
+        QCoreApplication::sendEvent(this, &release);
+    });
 }
 
 void Form1::setUpAccessibility() {

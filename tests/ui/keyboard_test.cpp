@@ -64,17 +64,36 @@ private slots:
         QCOMPARE(w.freezeButton()->text(), "CONTINUE");
     }
 
-    // F10 opens the Comm menu; the arrow keys go down it and across the bar; Return chooses.
+    // Alt, or F10, puts the menu bar under the keys: the arrows go along it, Down opens the Comm
+    // menu, Return carries out a command: here SAVE PORT, which writes the settings file.
+    void menusByKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Alt") << int(Qt::Key_Alt);
+        QTest::newRow("F10") << int(Qt::Key_F10);
+    }
     void menusByKeys() {
+        QFETCH(int, key);
         MonitorFixture f;
         Form1 &w = f.window();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QTest::keyClick(&w, Qt::Key_F10);
+        QMenuBar *bar = w.menuBar();
+        QTest::keyClick(&w, Qt::Key(key));
+        QCOMPARE(bar->activeAction(), w.menuItem(MenuId::Menu_Comm));
+        QTest::keyClick(bar, Qt::Key_Down);
         QMenu *comm = w.menu(MenuId::Menu_Comm);
         QTRY_VERIFY(comm->isVisible());
         QTest::keyClick(comm, Qt::Key_Escape);
         QTRY_VERIFY(!comm->isVisible());
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QCOMPARE(bar->activeAction(), w.menuItem(MenuId::Save_Menu));
+        QVERIFY(f.settingsBytes().isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!f.settingsBytes().isEmpty());
+        // The focus goes back where it was: to no box.
+        QCOMPARE(QApplication::focusWidget(), &w);
     }
 };
 

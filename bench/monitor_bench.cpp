@@ -67,6 +67,25 @@ private slots:
         }
     }
 
+    // The gear lights, pumps and relays change at every tick, so every indicator is repainted,
+    // as while the gear moves.
+    void liveTickGearMoving() {
+        BenchWindow b;
+        bool up = false;
+        QBENCHMARK {
+            MonitorState &state = b.window().state();
+            up = !up;
+            for (int i = 0; i < 18; ++i)
+                state.InputBits[i] = (i % 2 == 0) == up;
+            for (int i = 0; i < 6; ++i)
+                state.OutputBits[i] = up;
+            state.ConfigFlags.C1 = state.ConfigFlags.C73 = up;
+            state.LinkSilenceCount = 0;
+            b.window().Timer1_Timer();
+            QCoreApplication::processEvents();
+        }
+    }
+
     void failedTick() {
         BenchWindow b;
         QBENCHMARK {

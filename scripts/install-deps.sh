@@ -12,6 +12,8 @@ packages=(
     xvfb xdotool imagemagick
     libx11-dev # the end-to-end test's x11-probe
     x11-utils  # xdpyinfo, with which scripts/screenshot.sh waits for its X server
+    # The screen-reader test: a private session bus, the accessibility bus and its Python reader
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 if [ "${1:-}" = "--package" ]; then
     packages+=(

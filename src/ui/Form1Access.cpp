@@ -64,14 +64,17 @@ void Form1::followAccessibility(bool active) {
         nameIndicator(id);
 }
 
-// Setting a different name sends the name-changed event; the same name again sends nothing.
+// A new name goes out as a name-changed event. Qt 6.4 sends one for every name set, the same name
+// again included, so an unchanged name is left alone.
 void Form1::nameIndicator(ControlId id) {
     QWidget *box = control(id);
     // Y4's caption box says what Y4 drives now: the strut valve or the speed brake.
     const QString meaning =
         id == ControlId::Y4_Output ? control(ControlId::Y4_Output_Label)->toolTip() : QString();
-    box->setAccessibleName(
-        ::accessibleName(id, bgrOf(box->palette().color(QPalette::Window)), meaning));
+    const QString name =
+        ::accessibleName(id, bgrOf(box->palette().color(QPalette::Window)), meaning);
+    if (name != box->accessibleName())
+        box->setAccessibleName(name);
 }
 
 // The notice blinks while the link is down; a screen reader hears it once as it comes and once as

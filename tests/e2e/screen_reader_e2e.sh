@@ -142,9 +142,15 @@ start_listening() {
     fail "the listener did not start"
 }
 
-# heard_since LINE PATTERN: an event after line LINE of events.txt matches the fixed PATTERN.
+# heard_since LINE PATTERN [SECONDS]: an event after line LINE of events.txt matches the fixed
+# PATTERN. The listener writes what it hears a moment after the bus delivers it, so an event that
+# has not reached the file yet is waited for, up to SECONDS (2).
 heard_since() {
-    tail -n +"$(($1 + 1))" "$work/events.txt" | grep -qF -- "$2"
+    for _ in $(seq $((${3:-2} * 10))); do
+        tail -n +"$(($1 + 1))" "$work/events.txt" | grep -qF -- "$2" && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 names_follow_the_gear() {
@@ -176,11 +182,7 @@ link_failure_is_heard() {
     heard_since "$events_seen" "name	Receiving Data GREEN = OK, RED = BAD, no data" ||
         fail "no name-changed event said the link has no data"
     # The link counts as failed four ticks after it went quiet (about 2 s after "no data").
-    for _ in $(seq 80); do
-        heard_since "$events_seen" "showing	COMM FAIL	1" && break
-        sleep 0.1
-    done
-    heard_since "$events_seen" "showing	COMM FAIL	1" ||
+    heard_since "$events_seen" "showing	COMM FAIL	1" 8 ||
         fail "COMM FAIL was not announced as showing"
     say "link lost: 'no data' and COMM FAIL reached the accessibility bus"
 }

@@ -1,5 +1,7 @@
 #include "GearCycle.h"
 
+#include <algorithm>
+
 namespace gearsim {
 
 namespace {
@@ -15,6 +17,7 @@ constexpr int kCanopyOpenFrom = 1, kCanopyOpenUntil = 4; // DownAtRest: pilot cl
 constexpr int kLiftOffFrame = 2;                         // TakeOff
 constexpr int kMuteFrame = 3;                            // UpDescent
 constexpr int kSlowFrom = 4;                             // UpDescent: airspeed low
+constexpr int kDefaultPumpingFrames = 4; // when no leg can lock, the pump still stops on pressure
 
 GearPhase nextPhase(GearPhase phase) {
     const auto index = static_cast<std::size_t>(phase) + 1;
@@ -36,10 +39,19 @@ bool pressureSwitchReads(bool pressurised, bool normallyClosed) {
 
 } // namespace
 
-GearCycle::GearCycle(ConfigFlags config, std::uint64_t startCount)
-    : config_(config), count_(startCount) {}
+int LegTiming::pumpingFrames() const {
+    int last = 0;
+    for (Leg leg : kLegs) {
+        if (!isStuck(leg))
+            last = std::max(last, frames(leg));
+    }
+    return last > 0 ? last : kDefaultPumpingFrames;
+}
 
-int GearCycle::framesIn(GearPhase phase) {
+GearCycle::GearCycle(ConfigFlags config, std::uint64_t startCount, LegTiming legs)
+    : config_(config), count_(startCount), legs_(legs) {}
+
+int GearCycle::framesIn(GearPhase phase, const LegTiming &legs) {
     switch (phase) {
     case GearPhase::DownAtRest:
         return 8;
@@ -47,7 +59,7 @@ int GearCycle::framesIn(GearPhase phase) {
         return 4;
     case GearPhase::PumpingUp:
     case GearPhase::PumpingDown:
-        return 4;
+        return legs.pumpingFrames();
     case GearPhase::UpCruise:
     case GearPhase::UpDescent:
         return 6;
@@ -60,15 +72,23 @@ int GearCycle::framesIn(GearPhase phase) {
     return 1;
 }
 
-int GearCycle::framesPerCycle() {
+int GearCycle::framesPerCycle(const LegTiming &legs) {
     int total = 0;
     for (GearPhase phase : kOrder)
-        total += framesIn(phase);
+        total += framesIn(phase, legs);
     return total;
 }
 
+// The switch frame, then the pumping frames up to the leg's lock; a leg whose lock comes with
+// the pressure locks on the pressure frame.
+std::optional<int> GearCycle::framesToLock(Leg leg, bool retracting, const LegTiming &legs) {
+    if (retracting && legs.isStuck(leg))
+        return std::nullopt;
+    return 1 + std::min(legs.frames(leg), legs.pumpingFrames());
+}
+
 void GearCycle::advance() {
-    if (++frame_ >= framesIn(phase_)) {
+    if (++frame_ >= framesIn(phase_, legs_)) {
         if (phase_ == GearPhase::DownPressure) {
             ++count_;
             hornMuted_ = false; // down and locked: the next warning sounds again
@@ -102,15 +122,28 @@ bool GearCycle::downPressurised() const {
     return inPhases(phase_, {GearPhase::DownPressure, GearPhase::DownAtRest, GearPhase::TakeOff});
 }
 
+// Every leg leaves its lock the frame the pump starts and reaches the other one on its own frame;
+// a stuck leg never reaches its up lock but comes down and locks with the others.
+bool GearCycle::legLocked(Leg leg, bool up) const {
+    if (up && legs_.isStuck(leg))
+        return false;
+    const GearPhase pumping = up ? GearPhase::PumpingUp : GearPhase::PumpingDown;
+    if (phase_ == pumping)
+        return frame_ >= legs_.frames(leg);
+    if (up)
+        return inPhases(phase_, {GearPhase::UpPressure, GearPhase::UpCruise, GearPhase::UpDescent,
+                                 GearPhase::SwitchDown});
+    return inPhases(phase_, {GearPhase::DownAtRest, GearPhase::TakeOff, GearPhase::SwitchUp,
+                             GearPhase::DownPressure});
+}
+
 void GearCycle::setGearLights(InputBits &inputs) const {
-    const bool down = inPhases(phase_, {GearPhase::DownAtRest, GearPhase::TakeOff,
-                                        GearPhase::SwitchUp, GearPhase::DownPressure});
-    const bool up = inPhases(phase_, {GearPhase::UpPressure, GearPhase::UpCruise,
-                                      GearPhase::UpDescent, GearPhase::SwitchDown});
-    for (Input light : {X0_RightDownLight, X1_LeftDownLight, X4_NoseDownLight})
-        inputs[light] = down;
-    for (Input light : {X2_RightUpLight, X3_LeftUpLight, X5_NoseUpLight})
-        inputs[light] = up;
+    inputs[X0_RightDownLight] = legLocked(Leg::Right, false);
+    inputs[X1_LeftDownLight] = legLocked(Leg::Left, false);
+    inputs[X4_NoseDownLight] = legLocked(Leg::Nose, false);
+    inputs[X2_RightUpLight] = legLocked(Leg::Right, true);
+    inputs[X3_LeftUpLight] = legLocked(Leg::Left, true);
+    inputs[X5_NoseUpLight] = legLocked(Leg::Nose, true);
 }
 
 void GearCycle::setCockpitInputs(InputBits &inputs) const {

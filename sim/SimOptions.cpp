@@ -2,11 +2,14 @@
 
 #include <QCommandLineParser>
 
+#include <cmath>
 #include <optional>
 
 namespace gearsim {
 
 namespace {
+
+constexpr double kDefaultSlowLegSeconds = 3;
 
 struct OptionError {
     QString text;
@@ -31,7 +34,7 @@ qlonglong wholeNumber(const QCommandLineParser &parser, const QString &name, qlo
 double seconds(const QCommandLineParser &parser, const QString &name, double low) {
     bool ok = false;
     const double value = parser.value(name).toDouble(&ok);
-    if (!ok || value < low || value > 1e7)
+    if (!ok || !(value >= low && value <= 1e7)) // NaN fails too
         throw OptionError{bad(name, QStringLiteral("expected seconds, at least %1").arg(low))};
     return value;
 }
@@ -99,6 +102,51 @@ void readTiming(const QCommandLineParser &parser, SimOptions &options) {
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 }
 
+std::optional<Leg> legNamed(const QString &name) {
+    if (name == QLatin1String("right"))
+        return Leg::Right;
+    if (name == QLatin1String("left"))
+        return Leg::Left;
+    if (name == QLatin1String("nose"))
+        return Leg::Nose;
+    return std::nullopt;
+}
+
+Leg legOption(const QString &option, const QString &name) {
+    const std::optional<Leg> leg = legNamed(name);
+    if (!leg)
+        throw OptionError{bad(option, QStringLiteral("expected right, left or nose"))};
+    return *leg;
+}
+
+// A slow leg takes its delay longer than usual both ways, rounded up to whole frames.
+void readSlowLeg(const QString &value, SimOptions &options) {
+    const QString option = QStringLiteral("slow-leg");
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    const Leg leg = legOption(option, value.left(colon));
+    double delay = kDefaultSlowLegSeconds;
+    if (colon >= 0) {
+        bool ok = false;
+        delay = value.mid(colon + 1).toDouble(&ok);
+        if (!ok || !(delay > 0 && delay <= 3600)) // NaN fails too
+            throw OptionError{bad(option, QStringLiteral("expected seconds above 0, at most 3600 "
+                                                         "after the leg, e.g. left:2.5"))};
+    }
+    const auto extra = static_cast<int>(std::ceil(delay * 1000 / options.pace.frameMs));
+    options.legs.frames(leg) += extra;
+}
+
+void readLegs(const QCommandLineParser &parser, SimOptions &options) {
+    for (const QString &value : parser.values(QStringLiteral("slow-leg")))
+        readSlowLeg(value, options);
+    for (const QString &value : parser.values(QStringLiteral("stuck-leg")))
+        options.legs.isStuck(legOption(QStringLiteral("stuck-leg"), value)) = true;
+    if (!options.replayFile.empty() &&
+        (parser.isSet(QStringLiteral("slow-leg")) || parser.isSet(QStringLiteral("stuck-leg"))))
+        throw OptionError{QStringLiteral("--slow-leg and --stuck-leg change the gear cycle, "
+                                         "which --replay does not play")};
+}
+
 void readReplay(const QCommandLineParser &parser, SimOptions &options) {
     options.replayFile = parser.value(QStringLiteral("replay")).toStdString();
     if (!parser.isSet(QStringLiteral("speed")))
@@ -107,7 +155,7 @@ void readReplay(const QCommandLineParser &parser, SimOptions &options) {
         throw OptionError{QStringLiteral("--speed goes with --replay")};
     bool ok = false;
     options.replaySpeed = parser.value(QStringLiteral("speed")).toDouble(&ok);
-    if (!ok || options.replaySpeed < 0.01 || options.replaySpeed > 100'000)
+    if (!ok || !(options.replaySpeed >= 0.01 && options.replaySpeed <= 100'000))
         throw OptionError{bad(QStringLiteral("speed"), QStringLiteral("expected 0.01 to 100000"))};
 }
 
@@ -159,6 +207,16 @@ void addSimOptions(QCommandLineParser &parser) {
          text("Stay unplugged this many seconds (default 3 when --replug-after is given)."),
          text("seconds"), text("3")},
         {text("duration"), text("End by itself after this many seconds."), text("seconds")},
+        {text("slow-leg"),
+         text("Make this leg (right, left or nose) reach its lock later than usual, up and "
+              "down, by SECONDS (default 3), rounded up to whole frames; the pump runs until it "
+              "has. May be given for more than one leg."),
+         text("leg[:seconds]")},
+        {text("stuck-leg"),
+         text("Make this leg (right, left or nose) never reach its up lock: its up light never "
+              "comes on, the others build the pressure, and it comes down and locks as usual. "
+              "May be given for more than one leg."),
+         text("leg")},
         {text("verbose"), text("Echo every line sent on standard error.")},
         {text("replay"),
          text("Send the lines of a recording made by gear-monitor --record, with their recorded "
@@ -178,6 +236,7 @@ std::variant<SimOptions, QString> readSimOptions(const QCommandLineParser &parse
         readController(parser, options);
         readTiming(parser, options);
         readReplay(parser, options);
+        readLegs(parser, options);
     } catch (const OptionError &error) {
         return error.text;
     }

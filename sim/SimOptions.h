@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GearCycle.h"
 #include "Replug.h"
 #include "Schedule.h"
 #include "StatusRecords.h"
@@ -20,6 +21,7 @@ struct SimOptions {
     std::string linkDir; // where to link the pseudo-terminal as comN; empty: no link
     int port = 0;        // the N of comN
     ConfigFlags config;
+    LegTiming legs;
     std::string firmwareVersion = "SIM-1.0";
     std::uint64_t startCount = 0;
     Pace pace;

@@ -22,7 +22,8 @@ timespec pollTimeout(std::chrono::nanoseconds span) {
 } // namespace
 
 Transmitter::Transmitter(SerialLine &line, const SimOptions &options, std::ostream &log)
-    : line_(line), options_(options), log_(log), cycle_(options.config, options.startCount),
+    : line_(line), options_(options), log_(log),
+      cycle_(options.config, options.startCount, options.legs),
       composer_(options.firmwareVersion, options.garbage) {}
 
 Transmitter &Transmitter::resume(Clock::time_point runStart, const GearCycle &cycle,

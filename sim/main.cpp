@@ -171,7 +171,7 @@ int replay(const SimOptions &options, recording::Reader &recorded) {
 // in under the same link until the run ends. The gear cycle and the run's clock go on across.
 int runPluggedIn(const SimOptions &options, RunSummary &summary) {
     std::optional<Transmitter::Clock::time_point> runStart;
-    GearCycle cycle(options.config, options.startCount);
+    GearCycle cycle(options.config, options.startCount, options.legs);
     for (;;) {
         std::optional<PluggedIn> plugged = plugIn(options);
         if (!plugged)

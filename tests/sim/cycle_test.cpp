@@ -169,6 +169,55 @@ private slots:
         }
     }
 
+    // Each leg's lock light comes on its own frame after the switch, as framesToLock says; a slow
+    // leg later and the pump with it; a stuck leg never up, yet it comes down as usual.
+    void legLocks_data() {
+        QTest::addColumn<int>("slowExtra"); // frames added to the left leg
+        QTest::addColumn<bool>("noseStuck");
+        QTest::addColumn<QList<int>>("upAfter");   // right, left, nose; -1 never
+        QTest::addColumn<QList<int>>("downAfter"); // right, left, nose
+        QTest::addColumn<int>("pumpFrames");
+        QTest::newRow("default") << 0 << false << QList<int>{4, 5, 3} << QList<int>{4, 5, 3} << 4;
+        QTest::newRow("left slow")
+            << 6 << false << QList<int>{4, 11, 3} << QList<int>{4, 11, 3} << 10;
+        QTest::newRow("nose stuck")
+            << 0 << true << QList<int>{4, 5, -1} << QList<int>{4, 5, 3} << 4;
+    }
+    void legLocks() {
+        QFETCH(int, slowExtra);
+        QFETCH(bool, noseStuck);
+        QFETCH(QList<int>, upAfter);
+        QFETCH(QList<int>, downAfter);
+        QFETCH(int, pumpFrames);
+        LegTiming legs;
+        legs.frames(Leg::Left) += slowExtra;
+        legs.isStuck(Leg::Nose) = noseStuck;
+        QCOMPARE(GearCycle::framesIn(GearPhase::PumpingUp, legs), pumpFrames);
+        const Input up[] = {X2_RightUpLight, X3_LeftUpLight, X5_NoseUpLight};
+        const Input down[] = {X0_RightDownLight, X1_LeftDownLight, X4_NoseDownLight};
+        for (bool retracting : {true, false}) {
+            GearCycle cycle({}, 0, legs);
+            runTo(cycle, retracting ? GearPhase::SwitchUp : GearPhase::SwitchDown);
+            const QList<int> &expected = retracting ? upAfter : downAfter;
+            QList<int> seen = {-1, -1, -1};
+            for (int after = 0; after < GearCycle::framesPerCycle(legs) / 2; ++after) {
+                for (std::size_t leg = 0; leg < 3; ++leg) {
+                    const bool lit = cycle.inputs()[retracting ? up[leg] : down[leg]];
+                    if (lit && seen[leg] < 0)
+                        seen[leg] = after;
+                    // the other light goes out the frame after the switch and stays out
+                    if (after >= 1 && seen[leg] < 0)
+                        QVERIFY(!cycle.inputs()[retracting ? down[leg] : up[leg]]);
+                }
+                cycle.advance();
+            }
+            QCOMPARE(seen, expected);
+            for (std::size_t leg = 0; leg < 3; ++leg)
+                QCOMPARE(GearCycle::framesToLock(kLegs[leg], retracting, legs).value_or(-1),
+                         expected[leg]);
+        }
+    }
+
     // Y4 follows C73: strut valve while retracting, or speed brake retracted for take-off.
     void y4Use_data() {
         QTest::addColumn<bool>("c73");

@@ -128,6 +128,18 @@ private slots:
             << QStringList{"--start-count", "-1"} << "--start-count";
         QTest::newRow("baud zero") << QStringList{"--baud", "0"} << "--baud";
         QTest::newRow("fast with frame") << QStringList{"--fast", "--frame-ms", "100"} << "--fast";
+        QTest::newRow("slow leg") << QStringList{"--slow-leg", "left:2.5"} << "";
+        QTest::newRow("slow leg, default delay") << QStringList{"--slow-leg", "nose"} << "";
+        QTest::newRow("slow leg unknown") << QStringList{"--slow-leg", "tail"} << "right, left";
+        QTest::newRow("slow leg no seconds") << QStringList{"--slow-leg", "left:"} << "--slow-leg";
+        QTest::newRow("slow leg zero") << QStringList{"--slow-leg", "left:0"} << "--slow-leg";
+        QTest::newRow("slow leg nan") << QStringList{"--slow-leg", "left:nan"} << "--slow-leg";
+        QTest::newRow("duration nan") << QStringList{"--duration", "nan"} << "--duration";
+        QTest::newRow("speed nan") << QStringList{"--replay", "x", "--speed", "nan"} << "--speed";
+        QTest::newRow("stuck leg") << QStringList{"--stuck-leg", "right"} << "";
+        QTest::newRow("stuck leg unknown") << QStringList{"--stuck-leg", "Right"} << "--stuck-leg";
+        QTest::newRow("stuck leg replayed")
+            << QStringList{"--replay", "x", "--stuck-leg", "nose"} << "--replay";
         QTest::newRow("frame too short") << QStringList{"--frame-ms", "1"} << "--frame-ms";
         QTest::newRow("negative silence")
             << QStringList{"--silent-after", "-5"} << "--silent-after";

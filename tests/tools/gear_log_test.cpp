@@ -102,6 +102,16 @@ private slots:
         QTest::newRow("empty --only")
             << QStringList{"--only", ",", "x.rec"} << 2 << "--only needs addresses";
         QTest::newRow("damaged file") << QStringList{"@dir/damaged.rec"} << 2 << ":2: unknown";
+        QTest::newRow("--limit without --cycles")
+            << QStringList{"--limit", "retract=5", "x.rec"} << 2 << "goes with --cycles";
+        QTest::newRow("--limit of no swing")
+            << QStringList{"--cycles", "--limit", "up=5", "x.rec"} << 2 << "--limit: expected";
+        QTest::newRow("--limit NaN") << QStringList{"--cycles", "--limit", "retract=nan", "x.rec"}
+                                     << 2 << "--limit: expected";
+        QTest::newRow("--limit without seconds")
+            << QStringList{"--cycles", "--limit", "extend", "x.rec"} << 2 << "--limit: expected";
+        QTest::newRow("--only with --cycles")
+            << QStringList{"--cycles", "--only", "X0", "x.rec"} << 2 << "exclude each other";
     }
     void exitStatus() {
         QFETCH(QStringList, arguments);
@@ -115,6 +125,39 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QVERIFY2(run.err.startsWith("gear-log: ") && run.err.contains(reason.toUtf8()),
                  run.err.constData());
+    }
+
+    // --cycles: a swing over its limit is marked and makes the status 1, so a script can check a
+    // gear swing; a damaged recording still gives 2.
+    void swingLimits_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("printed"); // part of standard output
+        QTest::newRow("no limit") << QStringList{"--cycles"} << 0 << QByteArray("1.000 s\n");
+        QTest::newRow("within") << QStringList{"--cycles", "--limit", "retract=1"} << 0
+                                << QByteArray("limit 1.000 s: within");
+        QTest::newRow("over") << QStringList{"--cycles", "--limit", "retract=0.999"} << 1
+                              << QByteArray("limit 0.999 s: OVER");
+        QTest::newRow("over, as CSV")
+            << QStringList{"--cycles", "--csv", "--limit", "retract=0.5", "--limit", "extend=9"}
+            << 1 << QByteArray(",0.500,yes\n");
+        QTest::newRow("extension limit only") << QStringList{"--cycles", "--limit", "extend=0.5"}
+                                              << 0 << QByteArray("retraction at 0.500: 1.000 s");
+    }
+    void swingLimits() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArray, printed);
+        const QTemporaryDir dir;
+        // Switch UP at 0.5 s, every leg locked at 1.5 s; F:11100, so Y0 is the pump's power.
+        const QString path =
+            recordingOf(dir, {"0 line F:11100", "0 line O:000000", "0 line I:10001001 10000000 00",
+                              "500 line I:10001010 10000000 00", "600 line O:110000",
+                              "600 line I:00000010 11000000 00", "1500 line I:00110110 01000000 00",
+                              "1600 line O:000000"});
+        const ProgramRun run = gearLog(arguments << path);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.out.contains(printed), run.out.constData());
     }
 
     // Endless, huge and hostile input: refused at the first bad line with at most a short

@@ -182,16 +182,12 @@ std::vector<Change> timelineOf(const recording::Recording &recorded) {
     return out;
 }
 
-namespace {
-// Seconds with three decimals, worked out on the whole milliseconds so that even the latest time
-// a recording may hold prints exactly. A recording's times are never negative.
 QString secondsText(std::int64_t ms) {
     const int thousandths = int(ms % 1000);
     const char digits[] = {char('.'), char('0' + thousandths / 100),
                            char('0' + thousandths / 10 % 10), char('0' + thousandths % 10)};
     return QString::number(ms / 1000) + QLatin1StringView(digits, 4);
 }
-} // namespace
 
 QString formatChange(const Change &c) {
     // Put together by hand: gear-log prints rows by the million.

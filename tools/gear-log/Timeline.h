@@ -56,6 +56,10 @@ private:
 
 std::vector<Change> timelineOf(const recording::Recording &recorded);
 
+// Seconds with three decimals, worked out on the whole milliseconds so that even the latest time
+// a recording may hold prints exactly. A recording's times are never negative.
+QString secondsText(std::int64_t ms);
+
 // "12.480 X0 Indicates the Right gear is down: switch open -> switch closed"; a row of the
 // start's block has no "from ->"; " (short record)" marks a change from a short record.
 QString formatChange(const Change &change);

@@ -1,20 +1,25 @@
 // gear-log: prints what changed during a recorded monitor session, with times.
 
 #include "ProgramVersion.h"
+#include "Swings.h"
 #include "Timeline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSet>
 
+#include <cmath>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <variant>
 
 namespace {
 
-enum ExitCode { Printed = 0, Unreadable = 1, BadUsage = 2 };
+// A swing over its --limit ends with 1 as an unreadable file does: either way the gear is not
+// shown to pass.
+enum ExitCode { Printed = 0, Unreadable = 1, OverLimit = 1, BadUsage = 2 };
 
 // The addresses --only names, or an empty set for all; why not, for an address it does not know.
 std::variant<QSet<QString>, QString> onlyAddresses(const QCommandLineParser &parser,
@@ -50,19 +55,26 @@ void printRow(const QString &row) {
     std::cout.write(bytes.constData(), bytes.size()).put('\n');
 }
 
-// Reads and prints one event at a time, so memory stays flat whatever the file's size; what was
-// printed before a damaged line stays printed.
-int printTimeline(std::istream &in, const std::string &path, bool csv, const QSet<QString> &only) {
-    recording::Reader reader(in);
+// What gear-log does with the rows: print them, or find the swings in them.
+struct RowSink {
+    std::function<void()> started;                         // the header was read
+    std::function<void(const std::vector<Change> &)> rows; // the rows one event gave
+    std::function<void(std::int64_t lastMs)> ended;        // the last event's time
+};
+
+// Reads one event at a time, so memory stays flat whatever the file's size, and hands the rows
+// to `sink`; what was handed before a damaged line stays handed. Whether any line was received.
+bool readRows(recording::Reader &reader, const RowSink &sink,
+              std::optional<recording::ParseError> &damage) {
     const auto header = reader.header();
-    std::optional<recording::ParseError> damage;
     if (const auto *error = std::get_if<recording::ParseError>(&header))
         damage = *error;
-    if (csv && !damage)
-        std::cout << csvHeader().toStdString() << '\n';
+    else
+        sink.started();
     Timeline timeline;
     std::vector<Change> rows;
     bool anyLine = false;
+    std::int64_t lastMs = 0;
     for (bool more = !damage; more;) {
         rows.clear();
         auto step = reader.next();
@@ -70,25 +82,109 @@ int printTimeline(std::istream &in, const std::string &path, bool csv, const QSe
             damage = std::move(*error);
         if (const auto *event = std::get_if<recording::Event>(&step)) {
             anyLine = anyLine || event->kind == recording::EventKind::Line;
+            lastMs = event->ms;
             timeline.add(*event, rows);
         } else {
             timeline.finish(rows);
             more = false;
         }
-        for (const Change &change : rows)
-            if (wanted(change, only))
-                printRow(csv ? csvRow(change) : formatChange(change));
+        sink.rows(rows);
     }
+    if (!damage)
+        sink.ended(lastMs);
+    return anyLine;
+}
+
+int reportDamage(const std::string &path, const recording::ParseError &damage) {
+    std::cout.flush();
+    std::cerr << "gear-log: " << path << ":" << damage.lineNumber << ": " << damage.message
+              << std::endl;
+    return BadUsage;
+}
+
+int printTimeline(std::istream &in, const std::string &path, bool csv, const QSet<QString> &only) {
+    recording::Reader reader(in);
+    std::optional<recording::ParseError> damage;
+    const RowSink sink{[csv] {
+                           if (csv)
+                               std::cout << csvHeader().toStdString() << '\n';
+                       },
+                       [&](const std::vector<Change> &rows) {
+                           for (const Change &change : rows)
+                               if (wanted(change, only))
+                                   printRow(csv ? csvRow(change) : formatChange(change));
+                       },
+                       [](std::int64_t) {}};
+    const bool anyLine = readRows(reader, sink, damage);
+    if (damage)
+        return reportDamage(path, *damage);
     // A session whose port never opened, or stayed silent, leaves a header and little else.
-    if (!csv && !damage && !anyLine)
+    if (!csv && !anyLine)
         std::cout << "nothing received\n";
     std::cout.flush();
-    if (damage) {
-        std::cerr << "gear-log: " << path << ":" << damage->lineNumber << ": " << damage->message
-                  << std::endl;
-        return BadUsage;
-    }
     return Printed;
+}
+
+// Prints each swing as it ends: a block (a blank line between blocks) or a CSV row.
+int printSwings(std::istream &in, const std::string &path, bool csv, const SwingLimits &limits) {
+    recording::Reader reader(in);
+    std::optional<recording::ParseError> damage;
+    SwingFinder finder;
+    std::vector<Swing> done;
+    int printed = 0;
+    bool anyOver = false;
+    const auto print = [&] {
+        for (const Swing &swing : done) {
+            anyOver = anyOver || limits.over(swing);
+            if (csv) {
+                printRow(swingCsvRow(swing, limits));
+                continue;
+            }
+            if (printed++ > 0)
+                std::cout << '\n';
+            for (const QString &line : formatSwing(swing, limits))
+                printRow(line);
+        }
+        done.clear();
+    };
+    const RowSink sink{[csv] {
+                           if (csv)
+                               std::cout << swingCsvHeader().toStdString() << '\n';
+                       },
+                       [&](const std::vector<Change> &rows) {
+                           for (const Change &change : rows)
+                               finder.add(change, done);
+                           print();
+                       },
+                       [&](std::int64_t lastMs) {
+                           finder.finish(lastMs, done);
+                           print();
+                       }};
+    readRows(reader, sink, damage);
+    if (damage)
+        return reportDamage(path, *damage);
+    if (!csv && printed == 0)
+        std::cout << "no gear swing\n";
+    std::cout.flush();
+    return anyOver ? OverLimit : Printed;
+}
+
+// --limit retract=SECONDS and --limit extend=SECONDS; why not, for a value it cannot use.
+std::variant<SwingLimits, QString> swingLimits(const QStringList &values) {
+    SwingLimits limits;
+    for (const QString &value : values) {
+        const QString kind = value.section(QLatin1Char('='), 0, 0);
+        std::optional<std::int64_t> *limit = kind == QLatin1String("retract")  ? &limits.retractMs
+                                             : kind == QLatin1String("extend") ? &limits.extendMs
+                                                                               : nullptr;
+        bool ok = false;
+        const double seconds = value.section(QLatin1Char('='), 1).toDouble(&ok);
+        if (!limit || !ok || !(seconds >= 0.001 && seconds <= 1e7)) // NaN fails too
+            return QStringLiteral("--limit: expected retract=SECONDS or extend=SECONDS, from "
+                                  "0.001 to 10000000, e.g. retract=6.5");
+        *limit = std::llround(seconds * 1000);
+    }
+    return limits;
 }
 
 } // namespace
@@ -113,6 +209,19 @@ int main(int argc, char *argv[]) {
         QStringLiteral("Print only these signals (and the port and the link), e.g. X0,X2,Y0."),
         QStringLiteral("addresses"));
     parser.addOption(only);
+    const QCommandLineOption cycles(
+        QStringLiteral("cycles"),
+        QStringLiteral("Print each gear swing instead: when the switch moved, each leg's time to "
+                       "its lock light and to the other light out, the swing time, the pump, the "
+                       "nose motor, the pressure switches and the horn."));
+    parser.addOption(cycles);
+    const QCommandLineOption limit(
+        QStringLiteral("limit"),
+        QStringLiteral("With --cycles: the longest a retraction or an extension may take, "
+                       "retract=SECONDS or extend=SECONDS; a swing over it is marked and the exit "
+                       "status is 1."),
+        QStringLiteral("swing=seconds"));
+    parser.addOption(limit);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
     // Not process(): it ends with status 1 for an unknown option, which here means an unreadable
     // file.
@@ -134,6 +243,18 @@ int main(int argc, char *argv[]) {
         std::cerr << "gear-log: " << error->toStdString() << " (see --help)" << std::endl;
         return BadUsage;
     }
+    const auto limits = swingLimits(parser.values(limit));
+    QString misuse;
+    if (const QString *error = std::get_if<QString>(&limits))
+        misuse = *error;
+    else if (parser.isSet(limit) && !parser.isSet(cycles))
+        misuse = QStringLiteral("--limit goes with --cycles");
+    else if (parser.isSet(only) && parser.isSet(cycles))
+        misuse = QStringLiteral("--only and --cycles exclude each other");
+    if (!misuse.isEmpty()) {
+        std::cerr << "gear-log: " << misuse.toStdString() << " (see --help)" << std::endl;
+        return BadUsage;
+    }
     const std::string path = parser.positionalArguments().constFirst().toStdString();
     std::ifstream in;
     if (const std::string error = recording::openRecordingFile(path, in); !error.empty()) {
@@ -141,5 +262,7 @@ int main(int argc, char *argv[]) {
         return Unreadable;
     }
     const bool csv = parser.isSet(QStringLiteral("csv"));
+    if (parser.isSet(cycles))
+        return printSwings(in, path, csv, std::get<SwingLimits>(limits));
     return printTimeline(in, path, csv, std::get<QSet<QString>>(selected));
 }

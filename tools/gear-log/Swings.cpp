@@ -214,14 +214,21 @@ QString legTime(const Swing &swing, const std::optional<std::int64_t> &ms) {
     return swing.end == Swing::End::LinkLost ? QStringLiteral("unknown") : QStringLiteral("never");
 }
 
-QString runText(const Swing::RunTime &run) {
+// The words for a pump or motor, or for the horn.
+struct RunWords {
+    const char *never, *did, *doing;
+};
+constexpr RunWords kRuns{"did not run", "ran", "running"};
+constexpr RunWords kSounds{"silent", "sounded", "sounding"};
+
+QString runText(const Swing::RunTime &run, const RunWords &words) {
     if (run.starts == 0)
-        return QStringLiteral("did not run");
-    QString text = QStringLiteral("ran %1 s").arg(secondsText(run.ms));
+        return QLatin1String(words.never);
+    QString text = QStringLiteral("%1 %2 s").arg(QLatin1String(words.did), secondsText(run.ms));
     if (run.starts > 1)
         text += QStringLiteral(" in %1 runs").arg(run.starts);
     if (run.running)
-        text += QStringLiteral(", still running at the swing's end");
+        text += QStringLiteral(", still %1 at the swing's end").arg(QLatin1String(words.doing));
     return text;
 }
 
@@ -249,14 +256,10 @@ QStringList formatSwing(const Swing &swing, const SwingLimits &limits) {
                      .arg(QLatin1String(kLegNames[leg]), lightName(swing.kind, true),
                           legTime(swing, swing.locked[leg]), lightName(swing.kind, false),
                           legTime(swing, swing.released[leg]));
-    lines << QStringLiteral("  pump: ") + runText(swing.pump)
-          << QStringLiteral("  nose motor: ") + runText(swing.noseMotor)
+    lines << QStringLiteral("  pump: ") + runText(swing.pump, kRuns)
+          << QStringLiteral("  nose motor: ") + runText(swing.noseMotor, kRuns)
           << QStringLiteral("  pressure switches: ") + pressureText(swing)
-          << QStringLiteral("  horn: ") +
-                 (swing.horn.starts == 0
-                      ? QStringLiteral("silent")
-                      : runText(swing.horn)
-                            .replace(QStringLiteral("ran"), QStringLiteral("sounded")));
+          << QStringLiteral("  horn: ") + runText(swing.horn, kSounds);
     if (const auto limit = limits.of(swing.kind))
         lines << QStringLiteral("  limit %1 s: %2")
                      .arg(secondsText(*limit), limits.over(swing) ? QStringLiteral("OVER")

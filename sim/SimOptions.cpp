@@ -10,6 +10,7 @@ namespace gearsim {
 namespace {
 
 constexpr double kDefaultSlowLegSeconds = 3;
+constexpr int kLongestLegFrames = 400'000;
 
 struct OptionError {
     QString text;
@@ -133,6 +134,9 @@ void readSlowLeg(const QString &value, SimOptions &options) {
                                                          "after the leg, e.g. left:2.5"))};
     }
     const auto extra = static_cast<int>(std::ceil(delay * 1000 / options.pace.frameMs));
+    // Repeated for one leg the delays add up; an hour at the shortest frame at most in all.
+    if (options.legs.frames(leg) > kLongestLegFrames - extra)
+        throw OptionError{bad(option, QStringLiteral("at most 3600 seconds for one leg in all"))};
     options.legs.frames(leg) += extra;
 }
 

@@ -136,6 +136,11 @@ private slots:
         QTest::newRow("slow leg nan") << QStringList{"--slow-leg", "left:nan"} << "--slow-leg";
         QTest::newRow("duration nan") << QStringList{"--duration", "nan"} << "--duration";
         QTest::newRow("speed nan") << QStringList{"--replay", "x", "--speed", "nan"} << "--speed";
+        QStringList manyDelays{"--frame-ms", "10"};
+        for (int i = 0; i < 2; ++i)
+            manyDelays << "--slow-leg"
+                       << "left:3600";
+        QTest::newRow("slow leg delays beyond an hour") << manyDelays << "in all";
         QTest::newRow("stuck leg") << QStringList{"--stuck-leg", "right"} << "";
         QTest::newRow("stuck leg unknown") << QStringList{"--stuck-leg", "Right"} << "--stuck-leg";
         QTest::newRow("stuck leg replayed")

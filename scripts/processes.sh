@@ -16,6 +16,30 @@ running() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
+# wait_for_link FOLDER PORT PID: waits up to 5 s for gear-sim (PID) to link FOLDER/comPORT; 1 if
+# it did not, or ended first.
+wait_for_link() {
+    for _ in $(seq 100); do
+        [ -L "$1/com$2" ] && return 0
+        running "$3" || return 1
+        sleep 0.05
+    done
+    return 1
+}
+
+# wait_for_window CAPTION PID: waits up to 5 s for a visible window captioned exactly CAPTION and
+# prints its id; 1 if none came or the process (PID) ended first.
+wait_for_window() {
+    local window
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+        [ -n "$window" ] && echo "$window" && return 0
+        running "$2" || return 1
+        sleep 0.05
+    done
+    return 1
+}
+
 # Processor time a process has used so far, user and system, in clock ticks (getconf CLK_TCK).
 cpu_ticks() {
     local stat fields

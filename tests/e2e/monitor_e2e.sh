@@ -122,12 +122,8 @@ start_sim() {
     "$sim_binary" --link-dir "$program_folder" --port "$port" --config "$flags" \
         --frame-ms "$sim_frame_ms" "$@" >"$work/$name.out" 2>"$work/$name.log" &
     sim_pid=$!
-    for _ in $(seq 100); do
-        [ -L "$program_folder/com$port" ] && return
-        running "$sim_pid" || break
-        sleep 0.05
-    done
-    fail "gear-sim did not link com$port into the program folder"
+    wait_for_link "$program_folder" "$port" "$sim_pid" ||
+        fail "gear-sim did not link com$port into the program folder"
 }
 
 start_monitor() {
@@ -136,14 +132,8 @@ start_monitor() {
     window_shown=
     QT_QPA_PLATFORM=xcb "$program_folder/gear-monitor" >"$work/$name.log" 2>&1 &
     monitor_pid=$!
-    window=
-    for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name "^$gear_caption\$" 2>/dev/null | head -1 || true)
-        [ -n "$window" ] && break
-        running "$monitor_pid" || fail "gear-monitor ended before its window appeared"
-        sleep 0.05
-    done
-    [ -n "$window" ] || fail "no window captioned '$gear_caption' appeared within 5 s"
+    window=$(wait_for_window "$gear_caption" "$monitor_pid") ||
+        fail "no window captioned '$gear_caption' appeared within 5 s (or gear-monitor ended)"
     # With no window manager there is no frame: the menu bar sits above the client area.
     geometry=$(xdotool getwindowgeometry --shell "$window")
     local WIDTH HEIGHT

@@ -92,12 +92,8 @@ start_sim() {
     "$sim_binary" --link-dir "$program_folder" --port "$port" --config 11100 \
         --frame-ms "$sim_frame_ms" >"$work/sim.out" 2>"$work/sim.log" &
     sim_pid=$!
-    for _ in $(seq 100); do
-        [ -L "$program_folder/com$port" ] && return
-        running "$sim_pid" || break
-        sleep 0.05
-    done
-    fail "gear-sim did not link com$port into the program folder"
+    wait_for_link "$program_folder" "$port" "$sim_pid" ||
+        fail "gear-sim did not link com$port into the program folder"
 }
 
 start_monitor() {
@@ -105,13 +101,8 @@ start_monitor() {
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program_folder/gear-monitor" \
         >"$work/monitor.log" 2>&1 &
     monitor_pid=$!
-    for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name "^$gear_caption\$" 2>/dev/null | head -1 || true)
-        [ -n "$window" ] && return
-        running "$monitor_pid" || fail "gear-monitor ended before its window appeared"
-        sleep 0.05
-    done
-    fail "no window captioned '$gear_caption' appeared within 5 s"
+    window=$(wait_for_window "$gear_caption" "$monitor_pid") ||
+        fail "no window captioned '$gear_caption' appeared within 5 s (or gear-monitor ended)"
 }
 
 # read_names SECONDS PREFIX|STATE...: waits until every named box says its state.

@@ -2,6 +2,7 @@
 
 #include "ProcessHelpers.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -97,6 +98,10 @@ private slots:
         QTest::newRow("no recording") << QStringList{} << 2 << "expected one recording";
         QTest::newRow("missing file") << QStringList{"@dir/none.rec"} << 1 << "cannot read";
         QTest::newRow("a folder") << QStringList{"@dir"} << 1 << "is a folder";
+        QTest::newRow("following a missing file")
+            << QStringList{"--follow", "@dir/none.rec"} << 1 << "cannot read";
+        QTest::newRow("following a folder")
+            << QStringList{"--follow", "@dir"} << 1 << "is a folder";
         QTest::newRow("unknown --only")
             << QStringList{"--only", "X0,Z9", "x.rec"} << 2 << "no signal is called 'Z9'";
         QTest::newRow("empty --only")
@@ -202,6 +207,42 @@ private slots:
         QCOMPARE(run.out.count('\n'), outLines);
         QVERIFY2(run.err.size() < 200, run.err.left(200).constData());
         QVERIFY2(run.err.contains(reason.toUtf8()), run.err.constData());
+    }
+
+    // --follow prints as the recording is written and ends, having printed all, on SIGTERM or
+    // once the port closed and nothing more came; with --csv, --only and --cycles alike.
+    void followEnds_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("closing"); // appended once the first rows are printed
+        QTest::addColumn<QByteArray>("printed");
+        QTest::newRow("SIGTERM, a line being written")
+            << QStringList{"--only", "X0"} << QByteArray("9 line I:0 00000000 0")
+            << QByteArray("0.000 X0 Indicates the Right gear is down: switch closed\n");
+        QTest::newRow("the port closed, as CSV") << QStringList{"--csv"} << QByteArray("9 close\n")
+                                                 << QByteArray("0.009,,port,,closed\n");
+        QTest::newRow("swings, the port closed")
+            << QStringList{"--cycles"} << QByteArray("9 close\n") << QByteArray("no gear swing\n");
+    }
+    void followEnds() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, closing);
+        QFETCH(QByteArray, printed);
+        const QTemporaryDir dir;
+        const QString path = recordingOf(dir, {"0 line O:000000", "0 line I:10000000 00000000 00",
+                                               "0 line F:11100", "0 line V:1", "0 line C:2"});
+        QProcess log;
+        log.start(QStringLiteral(GEAR_LOG_PATH), arguments << "--follow" << path);
+        QVERIFY(log.waitForStarted());
+        if (!arguments.contains("--cycles")) // at least the start is printed, then it waits
+            QVERIFY(log.waitForReadyRead(5000));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append) && file.write(closing) == closing.size());
+        file.close();
+        if (!closing.endsWith('\n'))
+            log.terminate();
+        QVERIFY(log.waitForFinished(10000));
+        QCOMPARE(log.exitCode(), 0);
+        QVERIFY2(log.readAllStandardOutput().endsWith(printed), printed.constData());
     }
 
     // --only follows a few signals; the port and the link stay, as they say when the readings

@@ -1,5 +1,6 @@
 // gear-log: prints what changed during a recorded monitor session, with times.
 
+#include "FollowedFile.h"
 #include "ProgramVersion.h"
 #include "Swings.h"
 #include "Timeline.h"
@@ -9,6 +10,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -62,11 +64,26 @@ struct RowSink {
     std::function<void(std::int64_t lastMs)> ended;        // the last event's time
 };
 
+// The recording, and its follower with --follow.
+struct Source {
+    std::istream &in;
+    FollowedFile *follow = nullptr;
+};
+
+// A followed file gives its end only while a line is being written: that line is unfinished,
+// neither an event nor damage.
+bool ended(const Source &source) {
+    return source.follow && source.follow->end() != FollowedFile::End::Reading;
+}
+
 // Reads one event at a time, so memory stays flat whatever the file's size, and hands the rows
 // to `sink`; what was handed before a damaged line stays handed. Whether any line was received.
-bool readRows(recording::Reader &reader, const RowSink &sink,
+bool readRows(const Source &source, const RowSink &sink,
               std::optional<recording::ParseError> &damage) {
+    recording::Reader reader(source.in);
     const auto header = reader.header();
+    if (ended(source))
+        return false; // stopped before the header was written whole
     if (const auto *error = std::get_if<recording::ParseError>(&header))
         damage = *error;
     else
@@ -78,12 +95,16 @@ bool readRows(recording::Reader &reader, const RowSink &sink,
     for (bool more = !damage; more;) {
         rows.clear();
         auto step = reader.next();
+        if (ended(source))
+            step = std::monostate();
         if (auto *error = std::get_if<recording::ParseError>(&step))
             damage = std::move(*error);
         if (const auto *event = std::get_if<recording::Event>(&step)) {
             anyLine = anyLine || event->kind == recording::EventKind::Line;
             lastMs = event->ms;
             timeline.add(*event, rows);
+            if (source.follow)
+                source.follow->setPortClosed(event->kind == recording::EventKind::PortClosed);
         } else {
             timeline.finish(rows);
             more = false;
@@ -95,15 +116,24 @@ bool readRows(recording::Reader &reader, const RowSink &sink,
     return anyLine;
 }
 
-int reportDamage(const std::string &path, const recording::ParseError &damage) {
+// The damaged line, or a followed file that was truncated, replaced or could not be read; none
+// when the recording read to its end.
+std::optional<int> reportDamage(const std::string &path, const Source &source,
+                                const std::optional<recording::ParseError> &damage) {
     std::cout.flush();
-    std::cerr << "gear-log: " << path << ":" << damage.lineNumber << ": " << damage.message
+    if (source.follow && !source.follow->why().empty()) {
+        std::cerr << "gear-log: " << source.follow->why() << std::endl;
+        return source.follow->end() == FollowedFile::End::Unreadable ? Unreadable : BadUsage;
+    }
+    if (!damage)
+        return std::nullopt;
+    std::cerr << "gear-log: " << path << ":" << damage->lineNumber << ": " << damage->message
               << std::endl;
     return BadUsage;
 }
 
-int printTimeline(std::istream &in, const std::string &path, bool csv, const QSet<QString> &only) {
-    recording::Reader reader(in);
+int printTimeline(const Source &source, const std::string &path, bool csv,
+                  const QSet<QString> &only) {
     std::optional<recording::ParseError> damage;
     const RowSink sink{[csv] {
                            if (csv)
@@ -115,9 +145,9 @@ int printTimeline(std::istream &in, const std::string &path, bool csv, const QSe
                                    printRow(csv ? csvRow(change) : formatChange(change));
                        },
                        [](std::int64_t) {}};
-    const bool anyLine = readRows(reader, sink, damage);
-    if (damage)
-        return reportDamage(path, *damage);
+    const bool anyLine = readRows(source, sink, damage);
+    if (const auto status = reportDamage(path, source, damage))
+        return *status;
     // A session whose port never opened, or stayed silent, leaves a header and little else.
     if (!csv && !anyLine)
         std::cout << "nothing received\n";
@@ -126,8 +156,8 @@ int printTimeline(std::istream &in, const std::string &path, bool csv, const QSe
 }
 
 // Prints each swing as it ends: a block (a blank line between blocks) or a CSV row.
-int printSwings(std::istream &in, const std::string &path, bool csv, const SwingLimits &limits) {
-    recording::Reader reader(in);
+int printSwings(const Source &source, const std::string &path, bool csv,
+                const SwingLimits &limits) {
     std::optional<recording::ParseError> damage;
     SwingFinder finder;
     std::vector<Swing> done;
@@ -160,9 +190,9 @@ int printSwings(std::istream &in, const std::string &path, bool csv, const Swing
                            finder.finish(lastMs, done);
                            print();
                        }};
-    readRows(reader, sink, damage);
-    if (damage)
-        return reportDamage(path, *damage);
+    readRows(source, sink, damage);
+    if (const auto status = reportDamage(path, source, damage))
+        return *status;
     if (!csv && printed == 0)
         std::cout << "no gear swing\n";
     std::cout.flush();
@@ -185,6 +215,22 @@ std::variant<SwingLimits, QString> swingLimits(const QStringList &values) {
         *limit = std::llround(seconds * 1000);
     }
     return limits;
+}
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) {
+    stopRequested = 1;
+}
+
+// Ctrl+C and SIGTERM end --follow as the end of the file would: what was read is printed. Not
+// SA_RESTART, so a wait ends at once.
+void stopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM})
+        sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -222,6 +268,12 @@ int main(int argc, char *argv[]) {
                        "status is 1."),
         QStringLiteral("swing=seconds"));
     parser.addOption(limit);
+    const QCommandLineOption follow(
+        QStringLiteral("follow"),
+        QStringLiteral("Read the recording while gear-monitor --record writes it, printing each "
+                       "change or swing as it comes; end on Ctrl+C, or when the port closed and "
+                       "nothing more came for 2 s."));
+    parser.addOption(follow);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
     // Not process(): it ends with status 1 for an unknown option, which here means an unreadable
     // file.
@@ -256,13 +308,24 @@ int main(int argc, char *argv[]) {
         return BadUsage;
     }
     const std::string path = parser.positionalArguments().constFirst().toStdString();
-    std::ifstream in;
-    if (const std::string error = recording::openRecordingFile(path, in); !error.empty()) {
+    std::ifstream file;
+    FollowedFile followed(stopRequested, {});
+    std::istream followedIn(&followed);
+    std::string error;
+    if (parser.isSet(follow)) {
+        stopOnSignals();
+        error = followed.open(path);
+        followed.onWait([] { std::cout.flush(); });
+    } else {
+        error = recording::openRecordingFile(path, file);
+    }
+    if (!error.empty()) {
         std::cerr << "gear-log: " << error << std::endl;
         return Unreadable;
     }
+    const Source source = parser.isSet(follow) ? Source{followedIn, &followed} : Source{file};
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (parser.isSet(cycles))
-        return printSwings(in, path, csv, std::get<SwingLimits>(limits));
-    return printTimeline(in, path, csv, std::get<QSet<QString>>(selected));
+        return printSwings(source, path, csv, std::get<SwingLimits>(limits));
+    return printTimeline(source, path, csv, std::get<QSet<QString>>(selected));
 }

@@ -1,5 +1,6 @@
 // A gear-sim session recorded by the monitor through a pseudo-terminal: the swing times found in
-// the recording are gear-sim's own schedule, within one frame.
+// the recording are gear-sim's own schedule, within one frame, and gear-log --follow prints a
+// swing while the recording is still being written.
 
 #include "GearCycle.h"
 #include "MonitorFixture.h"
@@ -16,6 +17,25 @@ namespace {
 
 constexpr int kFrameMs = 100;
 
+// The monitor recording to `path` what gear-sim, started as `sim` with `simArguments`, sends.
+void startRecordedSession(MonitorFixture &f, const QString &path, QProcess &sim,
+                          const QStringList &simArguments) {
+    const PortSettingsRecord s{"Com3", "9600", "None", "8", "None", "1"};
+    QCOMPARE(writeSettingsFile(settingsFilePath(f.host.folder),
+                               formatSettingsFile(s, "v", f.host.clock, QLocale::c())),
+             0);
+    SessionRecorder::Refusal refusal;
+    f.window().setRecorder(SessionRecorder::create(path, refusal));
+    sim.start(QStringLiteral(GEAR_SIM_PATH), QStringList{"--link-dir", f.host.folder, "--port", "3",
+                                                         "--frame-ms", QString::number(kFrameMs)} +
+                                                 simArguments);
+    QVERIFY(sim.waitForStarted());
+    while (!sim.readAllStandardOutput().contains("linked") && sim.state() == QProcess::Running)
+        sim.waitForReadyRead(5000);
+    f.ticks(10);
+    QVERIFY(f.window().serialPort()->isOpen());
+}
+
 } // namespace
 
 class SwingTimesTest : public QObject {
@@ -23,26 +43,14 @@ class SwingTimesTest : public QObject {
 private slots:
     void recordedSessionKeepsTheSchedule() {
         MonitorFixture f{PortKind::Real};
-        const PortSettingsRecord s{"Com3", "9600", "None", "8", "None", "1"};
-        QCOMPARE(writeSettingsFile(settingsFilePath(f.host.folder),
-                                   formatSettingsFile(s, "v", f.host.clock, QLocale::c())),
-                 0);
         const QString path = f.host.folder + "/swing.rec";
-        SessionRecorder::Refusal refusal;
-        f.window().setRecorder(SessionRecorder::create(path, refusal));
-
         // The left leg 3 frames slow: its swing is the longest either way.
         gearsim::LegTiming legs;
         legs.frames(gearsim::Leg::Left) += 3;
         QProcess sim;
-        sim.start(QStringLiteral(GEAR_SIM_PATH),
-                  {"--link-dir", f.host.folder, "--port", "3", "--frame-ms",
-                   QString::number(kFrameMs), "--slow-leg", "left:0.3"});
-        QVERIFY(sim.waitForStarted());
-        while (!sim.readAllStandardOutput().contains("linked") && sim.state() == QProcess::Running)
-            sim.waitForReadyRead(5000);
-        f.ticks(10);
-        QVERIFY(f.window().serialPort()->isOpen());
+        startRecordedSession(f, path, sim, {"--slow-leg", "left:0.3"});
+        if (QTest::currentTestFailed())
+            return;
         int lines = 0;
         QObject::connect(f.window().serialPort(), &SerialComponent::OnRead, [&] { ++lines; });
         // Five records a frame; a whole cycle and the longest swing after any start.
@@ -79,6 +87,33 @@ private slots:
                     QStringLiteral("swing %1 ms, planned %2 ms").arg(*swing.swingMs()).arg(last)));
         }
         QVERIFY(finished[0] >= 1 && finished[1] >= 1);
+    }
+
+    // gear-log --follow --cycles started with the recording prints a finished swing while the
+    // monitor still records, and ends by itself once the port closed and nothing more came.
+    void followPrintsASwingWhileRecorded() {
+        MonitorFixture f{PortKind::Real};
+        const QString path = f.host.folder + "/live.rec";
+        QProcess sim;
+        startRecordedSession(f, path, sim, {});
+        if (QTest::currentTestFailed())
+            return;
+        QProcess log;
+        log.start(QStringLiteral(GEAR_LOG_PATH), {"--follow", "--cycles", path});
+        QVERIFY(log.waitForStarted());
+        QByteArray printed;
+        const QRegularExpression swing(
+            QStringLiteral("(retraction|extension) at [0-9.]+: [0-9.]+ s\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            swing.match(QString::fromLatin1(printed += log.readAllStandardOutput())).hasMatch(),
+            30000);
+        QVERIFY(f.window().close()); // the recording ends with the port's close
+        sim.terminate();
+        sim.waitForFinished(5000);
+        QVERIFY(log.waitForFinished(10000));
+        QCOMPARE(log.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(log.exitCode(), 0);
+        QCOMPARE(log.readAllStandardError(), QByteArray());
     }
 };
 

@@ -245,7 +245,8 @@ private slots:
         QVERIFY(pty->write("A\rhalf"));
         QTRY_COMPARE(reads.count(), 1);
         QVERIFY(serial->setOpen(false).ok);
-        QVERIFY(serial->setOpen(true).ok);
+        const SerialResult reopened = serial->setOpen(true);
+        QVERIFY2(reopened.ok, qPrintable(reopened.description));
         QVERIFY(pty->write("B\r"));
         QTRY_COMPARE(texts(reads), (QStringList{"A\r", "B\r"}));
     }

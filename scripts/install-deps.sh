@@ -14,6 +14,11 @@ packages=(
     x11-utils  # xdpyinfo, with which scripts/screenshot.sh waits for its X server
     # The screen-reader test: a private session bus, the accessibility bus and its Python reader
     dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+    qt6-svg-dev                            # gear-log --plot draws SVG with Qt's painter
+    qt6-httpserver-dev qt6-websockets-dev  # the panel mirror's server
+    libqrencode-dev                        # the mirror's address as a QR code in the terminal
+    # The mirror's page tested in a real browser
+    chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = "--package" ]; then
     packages+=(

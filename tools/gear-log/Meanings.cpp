@@ -216,7 +216,50 @@ QString stateWord(const QString &address, bool on) {
     return legendState(on ? C::Label26 : C::Label27);
 }
 
+QStringList relayAddresses() {
+    QStringList addresses;
+    for (const Relay &relay : kRelays)
+        addresses << QLatin1String(relay.address);
+    return addresses;
+}
+
+bool setRelay(ConfigFlags &relays, const QString &address, bool on) {
+    const Relay *relay = relayNamed(address);
+    if (relay)
+        relays.*relay->flag = on;
+    return relay != nullptr;
+}
+
 bool isKnownAddress(const QString &address) {
     return bitOf(address) || relayNamed(address) || address == QLatin1String("V") ||
            address == QLatin1String("C");
+}
+
+LegendColours legendColours(const QString &address) {
+    MonitorState off;
+    MonitorState on;
+    if (const Relay *relay = relayNamed(address)) {
+        on.ConfigFlags.*relay->flag = true;
+        off.ConfigFlags.*relay->flag = false;
+    } else if (const auto bit = bitOf(address)) {
+        if (*bit >= 0)
+            on.InputBits[*bit] = true;
+        else
+            on.OutputBits[-1 - *bit] = true;
+    } else {
+        return {};
+    }
+    // The first box whose background follows the address: a relay's ON box comes before its OFF
+    // box, and an arrangement the relay changes moves boxes without colouring them.
+    std::map<ControlId, BgrColour> before;
+    for (const PropertyWrite &w : repaintPanelWrites(off))
+        if (w.property == Property::Background)
+            before.emplace(w.control, BgrColour(w.number));
+    for (const PropertyWrite &w : repaintPanelWrites(on))
+        if (w.property == Property::Background) {
+            const auto found = before.find(w.control);
+            if (found != before.end() && found->second != BgrColour(w.number))
+                return {BgrColour(w.number), found->second};
+        }
+    return {};
 }

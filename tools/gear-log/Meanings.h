@@ -1,8 +1,10 @@
 #pragma once
 
+#include "display/Colours.h"
 #include "link/MonitorState.h"
 
 #include <QString>
+#include <QStringList>
 
 // The address of input bit `index` (X0-X7, X100-X107, X110, X111) and of output bit `index`.
 QString inputAddress(int index);
@@ -18,5 +20,19 @@ QString meaningOf(const QString &address, const ConfigFlags &relays, bool on = t
 // "output off" for an output; a relay's "on"/"off" with the choice the panel names.
 QString stateWord(const QString &address, bool on);
 
+// The configuration relays' addresses, C0 first.
+QStringList relayAddresses();
+// Sets the relay `address` names in `relays`; false when it names no relay.
+bool setRelay(ConfigFlags &relays, const QString &address, bool on);
+
 // Every address the timeline prints: inputs, outputs, relays, V and C.
 bool isKnownAddress(const QString &address);
+
+// The colours the panel paints an address's box in when it is on and when it is off (a relay:
+// its ON box); the display layer's table decides them. Black for both when the panel shows no
+// box for it.
+struct LegendColours {
+    BgrColour on = Colour::Black;
+    BgrColour off = Colour::Black;
+};
+LegendColours legendColours(const QString &address);

@@ -1,12 +1,17 @@
 // gear-log: prints what changed during a recorded monitor session, with times.
 
 #include "FollowedFile.h"
+#include "PictureFile.h"
+#include "Plot.h"
+#include "PlotPicture.h"
 #include "ProgramVersion.h"
 #include "Swings.h"
 #include "Timeline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QSet>
 
 #include <cmath>
@@ -14,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -217,6 +223,173 @@ std::variant<SwingLimits, QString> swingLimits(const QStringList &values) {
     return limits;
 }
 
+// The plot's shown span, in milliseconds from the recording's start; none: from the start, or to
+// the end.
+struct PlotSpan {
+    std::optional<std::int64_t> fromMs;
+    std::optional<std::int64_t> toMs;
+};
+
+// --from or --to: seconds from the recording's start; why not, for a value it cannot use.
+std::variant<std::optional<std::int64_t>, QString> plotTime(const QCommandLineParser &parser,
+                                                            const QCommandLineOption &option) {
+    if (!parser.isSet(option))
+        return std::optional<std::int64_t>();
+    bool ok = false;
+    const double seconds = parser.value(option).toDouble(&ok);
+    // A recording's times fit 2^63 ms; NaN fails the test too.
+    if (!ok || !(seconds >= 0 && seconds <= 9e15))
+        return QStringLiteral("--%1: expected seconds from the recording's start, e.g. 12.5")
+            .arg(option.names().constFirst());
+    return std::optional<std::int64_t>(std::llround(seconds * 1000));
+}
+
+// The rows --only picks for a plot, or every row; why not, for an address with no row.
+std::variant<QStringList, QString> plotRows(const QSet<QString> &only) {
+    const QStringList all = plotAddresses();
+    if (only.isEmpty())
+        return all;
+    for (const QString &address : only)
+        if (!all.contains(address))
+            return QStringLiteral("--plot draws inputs, outputs and relays: %1 has no row")
+                .arg(address);
+    QStringList rows;
+    for (const QString &address : all)
+        if (only.contains(address))
+            rows << address;
+    return rows;
+}
+
+// The first reading of the recording: its last time, or its first bad line.
+std::variant<std::int64_t, recording::ParseError> lastTimeOf(std::istream &in) {
+    recording::Reader reader(in);
+    if (auto header = reader.header(); auto *error = std::get_if<recording::ParseError>(&header))
+        return std::move(*error);
+    std::int64_t lastMs = 0;
+    for (;;) {
+        auto step = reader.next();
+        if (auto *error = std::get_if<recording::ParseError>(&step))
+            return std::move(*error);
+        if (const auto *event = std::get_if<recording::Event>(&step))
+            lastMs = event->ms;
+        else
+            return lastMs;
+    }
+}
+
+// The shown range, checked against the recording's end; why not, for one outside it.
+std::variant<PlotRange, QString> plotRange(const PlotSpan &span, std::int64_t lastMs) {
+    const QString end = QStringLiteral(" (the recording ends at %1 s)").arg(secondsText(lastMs));
+    if (span.fromMs && *span.fromMs >= std::max<std::int64_t>(lastMs, 1))
+        return QStringLiteral("--from is past the recording's end") + end;
+    if (span.toMs && *span.toMs > lastMs)
+        return QStringLiteral("--to is past the recording's end") + end;
+    const std::int64_t from = span.fromMs.value_or(0);
+    // A recording of a single moment still gets a second to draw it in.
+    const std::int64_t to = span.toMs.value_or(std::max<std::int64_t>(lastMs, from + 1000));
+    if (to <= from)
+        return QStringLiteral("--from must come before --to");
+    return PlotRange{from, to, plotlayout::kTraceWidth};
+}
+
+QString plotTitle(const std::string &path, const PlotRange &range) {
+    const std::string name =
+        QFileInfo(QString::fromLocal8Bit(path)).fileName().toLocal8Bit().toStdString();
+    return QStringLiteral("%1, %2 s to %3 s")
+        .arg(QString::fromStdString(recording::escapeBytes(name)), secondsText(range.fromMs),
+             secondsText(range.toMs));
+}
+
+// Draws the recording at `path` to `picture`: read once for its end, then again for the rows and
+// the swings, so that only the picture's columns are ever held.
+int plotRecording(const std::string &path, const QString &picture, const PlotSpan &span,
+                  const QStringList &rows) {
+    std::string refusal = refusedPicturePath(QFile::encodeName(picture).toStdString(), kPlotMark);
+    if (refusal.empty())
+        refusal = refusedPlotRecording(path);
+    if (!refusal.empty()) {
+        std::cerr << "gear-log: " << refusal << std::endl;
+        return BadUsage;
+    }
+    std::ifstream first;
+    if (const std::string error = recording::openRecordingFile(path, first); !error.empty()) {
+        std::cerr << "gear-log: " << error << std::endl;
+        return Unreadable;
+    }
+    const auto last = lastTimeOf(first);
+    if (const auto *damage = std::get_if<recording::ParseError>(&last))
+        return *reportDamage(path, Source{first}, *damage);
+    const auto range = plotRange(span, std::get<std::int64_t>(last));
+    if (const QString *error = std::get_if<QString>(&range)) {
+        std::cerr << "gear-log: " << error->toStdString() << std::endl;
+        return BadUsage;
+    }
+    std::ifstream second;
+    if (const std::string error = recording::openRecordingFile(path, second); !error.empty()) {
+        std::cerr << "gear-log: " << error << std::endl;
+        return Unreadable;
+    }
+    PlotBuilder builder(std::get<PlotRange>(range), rows);
+    SwingFinder finder;
+    std::vector<Swing> done;
+    std::int64_t endMs = 0;
+    const auto addSwings = [&] {
+        for (const Swing &swing : done)
+            builder.add(swing);
+        done.clear();
+    };
+    const RowSink sink{[] {},
+                       [&](const std::vector<Change> &changes) {
+                           for (const Change &change : changes) {
+                               builder.add(change);
+                               finder.add(change, done);
+                           }
+                           addSwings();
+                       },
+                       [&](std::int64_t lastMs) {
+                           finder.finish(lastMs, done);
+                           addSwings();
+                           endMs = lastMs;
+                       }};
+    std::optional<recording::ParseError> damage;
+    readRows(Source{second}, sink, damage);
+    if (const auto status = reportDamage(path, Source{second}, damage))
+        return *status;
+    const QString why = writePlotPicture(builder.finish(endMs),
+                                         plotTitle(path, std::get<PlotRange>(range)), picture);
+    if (!why.isEmpty()) {
+        std::cerr << "gear-log: cannot write " << QFile::encodeName(picture).toStdString() << ": "
+                  << why.toStdString() << std::endl;
+        return Unreadable;
+    }
+    return Printed;
+}
+
+// Why --plot cannot go with one of `others`, which draw nothing; empty when none is set.
+QString plotMisuse(const QCommandLineParser &parser, const QList<QCommandLineOption> &others) {
+    for (const QCommandLineOption &other : others)
+        if (parser.isSet(other)) {
+            const QString name = other.names().constFirst();
+            return name == QLatin1String("follow")
+                       ? QStringLiteral("--plot draws a finished recording: it cannot --follow")
+                       : QStringLiteral("--plot and --%1 exclude each other").arg(name);
+        }
+    return {};
+}
+
+// Whether the command line asks for a plot, looked at before the application exists: a plot's
+// text needs fonts, which only a GUI application has, and plain printing runs without one.
+bool asksForPlot(int argc, char *argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            return false;
+        if (argument == "--plot" || argument.substr(0, 7) == "--plot=")
+            return true;
+    }
+    return false;
+}
+
 volatile std::sig_atomic_t stopRequested = 0;
 
 void requestStop(int) {
@@ -236,7 +409,14 @@ void stopOnSignals() {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QCoreApplication app(argc, argv);
+    const bool plotting = asksForPlot(argc, argv);
+    // gear-log opens no window: draw offscreen unless the user chose a platform, so a plot needs
+    // no display.
+    if (plotting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        plotting ? std::make_unique<QGuiApplication>(argc, argv)
+                 : std::make_unique<QCoreApplication>(argc, argv);
     // Nothing here prints through C's stdio, and rows go out by the million.
     std::ios::sync_with_stdio(false);
     QCoreApplication::setApplicationName(QStringLiteral("gear-log"));
@@ -274,6 +454,24 @@ int main(int argc, char *argv[]) {
                        "change or swing as it comes; end on Ctrl+C, or when the port closed and "
                        "nothing more came for 2 s."));
     parser.addOption(follow);
+    const QCommandLineOption plot(
+        QStringLiteral("plot"),
+        QStringLiteral("Draw the recording to a picture instead, a .svg or a .png: a row for each "
+                       "input, output and relay, the link's stale and failed spans shaded, each "
+                       "swing marked with its time. Replaces only a picture gear-log made."),
+        QStringLiteral("picture"));
+    parser.addOption(plot);
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("With --plot: start the picture this many "
+                                                 "seconds after the recording's start."),
+                                  QStringLiteral("seconds"));
+    parser.addOption(from);
+    const QCommandLineOption to(
+        QStringLiteral("to"),
+        QStringLiteral("With --plot: end the picture this many seconds after the recording's "
+                       "start."),
+        QStringLiteral("seconds"));
+    parser.addOption(to);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The recording."));
     // Not process(): it ends with status 1 for an unknown option, which here means an unreadable
     // file.
@@ -303,11 +501,28 @@ int main(int argc, char *argv[]) {
         misuse = QStringLiteral("--limit goes with --cycles");
     else if (parser.isSet(only) && parser.isSet(cycles))
         misuse = QStringLiteral("--only and --cycles exclude each other");
+    else if ((parser.isSet(from) || parser.isSet(to)) && !parser.isSet(plot))
+        misuse = QStringLiteral("--from and --to go with --plot");
+    else if (parser.isSet(plot))
+        misuse =
+            plotMisuse(parser, {follow, cycles, limit, QCommandLineOption(QStringLiteral("csv"))});
+    const auto fromMs = plotTime(parser, from);
+    const auto toMs = plotTime(parser, to);
+    const auto rows = plotRows(std::get<QSet<QString>>(selected));
+    for (const auto *error : {std::get_if<QString>(&fromMs), std::get_if<QString>(&toMs),
+                              parser.isSet(plot) ? std::get_if<QString>(&rows) : nullptr})
+        if (misuse.isEmpty() && error)
+            misuse = *error;
     if (!misuse.isEmpty()) {
         std::cerr << "gear-log: " << misuse.toStdString() << " (see --help)" << std::endl;
         return BadUsage;
     }
     const std::string path = parser.positionalArguments().constFirst().toStdString();
+    if (parser.isSet(plot))
+        return plotRecording(path, parser.value(plot),
+                             {std::get<std::optional<std::int64_t>>(fromMs),
+                              std::get<std::optional<std::int64_t>>(toMs)},
+                             std::get<QStringList>(rows));
     std::ifstream file;
     FollowedFile followed(stopRequested, {});
     std::istream followedIn(&followed);

@@ -1,10 +1,15 @@
 // The real gear-log on recordings that hold hostile texts, and on bad command lines.
 
 #include "ProcessHelpers.h"
+#include "ScopedMounts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -18,6 +23,19 @@ ProgramRun gearLog(const QStringList &arguments) {
 
 const QByteArray kHeader =
     "gear-recording 1 port=Com7 speed=9600 parity=None data=8 flow=None stop=1\n";
+
+// Switch UP at 0.5 s, every leg locked at 1.5 s, the pump off at 1.6 s; F:11100, so Y0 is the
+// pump's power.
+const QByteArray kSwing = kHeader +
+                          "0 line F:11100\n0 line O:000000\n0 line I:10001001 10000000 00\n"
+                          "500 line I:10001010 10000000 00\n600 line O:110000\n"
+                          "600 line I:00000010 11000000 00\n"
+                          "1500 line I:00110110 01000000 00\n1600 line O:000000\n";
+
+// A file's bytes; nothing for what is not a regular file (reading a FIFO would wait).
+QByteArray bytesOf(const QString &path) {
+    return QFileInfo(path).isFile() ? readFile(path) : QByteArray();
+}
 
 // A recording whose events are `lines`, each written as it stands in the file (escapes and all).
 QString recordingOf(const QTemporaryDir &dir, const QStringList &lines) {
@@ -117,6 +135,30 @@ private slots:
             << QStringList{"--cycles", "--limit", "extend", "x.rec"} << 2 << "--limit: expected";
         QTest::newRow("--only with --cycles")
             << QStringList{"--cycles", "--only", "X0", "x.rec"} << 2 << "exclude each other";
+        QTest::newRow("--plot with --follow")
+            << QStringList{"--plot", "@dir/p.png", "--follow", "x.rec"} << 2
+            << "--plot draws a finished recording: it cannot --follow";
+        QTest::newRow("--plot with --cycles")
+            << QStringList{"--plot", "@dir/p.png", "--cycles", "x.rec"} << 2
+            << "--plot and --cycles exclude each other";
+        QTest::newRow("--plot with --csv") << QStringList{"--csv", "--plot", "@dir/p.svg", "x.rec"}
+                                           << 2 << "--plot and --csv exclude each other";
+        QTest::newRow("--from without --plot")
+            << QStringList{"--from", "1", "x.rec"} << 2 << "--from and --to go with --plot";
+        QTest::newRow("--to NaN") << QStringList{"--plot", "@dir/p.png", "--to", "nan", "x.rec"}
+                                  << 2 << "--to: expected seconds";
+        QTest::newRow("negative --from")
+            << QStringList{"--plot", "@dir/p.png", "--from", "-1", "x.rec"} << 2
+            << "--from: expected seconds";
+        QTest::newRow("--only V in a plot")
+            << QStringList{"--plot", "@dir/p.png", "--only", "X0,V", "x.rec"} << 2
+            << "V has no row";
+        QTest::newRow("a picture of no known kind")
+            << QStringList{"--plot", "@dir/p.txt", "x.rec"} << 2 << "must end in .svg or .png";
+        QTest::newRow("plotting /dev/zero")
+            << QStringList{"--plot", "@dir/p.png", "/dev/zero"} << 2 << "is not a regular file";
+        QTest::newRow("plotting a damaged file")
+            << QStringList{"--plot", "@dir/p.png", "@dir/damaged.rec"} << 2 << ":2: unknown";
     }
     void exitStatus() {
         QFETCH(QStringList, arguments);
@@ -130,6 +172,107 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QVERIFY2(run.err.startsWith("gear-log: ") && run.err.contains(reason.toUtf8()),
                  run.err.constData());
+        QVERIFY(!QFileInfo::exists(dir.filePath("p.png"))); // a refused plot draws nothing
+    }
+
+    // --plot writes a new picture, or replaces one gear-log made; it refuses every other file
+    // and every name it could not write to as a whole picture, leaving what is there as it was and
+    // nothing of its own behind. A range outside the recording is refused.
+    void plotPictures_data() {
+        QTest::addColumn<QString>("prepare"); // what is made at @dir/pic.png first
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QByteArray>("start"); // of the picture left at @dir/pic.png, if any
+        const QStringList plot{"--plot", "@dir/pic.png", "@dir/swing.rec"};
+        QTest::newRow("a new PNG") << "" << plot << 0 << "" << QByteArray("\x89PNG");
+        QTest::newRow("a new SVG")
+            << "" << QStringList{"--plot", "@dir/pic.png.SVG", "@dir/swing.rec"} << 0 << ""
+            << QByteArray("<?xml");
+        QTest::newRow("a picture gear-log made")
+            << "plotted" << plot << 0 << "" << QByteArray("\x89PNG");
+        QTest::newRow("any other file")
+            << "precious" << plot << 2 << "exists and is not a picture gear-log made"
+            << QByteArray("precious");
+        QTest::newRow("the recording itself, named .png")
+            << "recording" << QStringList{"--plot", "@dir/pic.png", "@dir/pic.png"} << 2
+            << "exists and is not a picture" << QByteArray("gear-recording 1");
+        QTest::newRow("a folder") << "folder" << plot << 2 << "is a folder" << QByteArray();
+        QTest::newRow("a dangling link")
+            << "dangling" << plot << 2 << "is a symbolic link that leads nowhere" << QByteArray();
+        QTest::newRow("a link to a picture gear-log made")
+            << "link" << plot << 2 << "is a symbolic link: give" << QByteArray();
+        QTest::newRow("a FIFO no program reads")
+            << "fifo" << plot << 2 << "is a FIFO" << QByteArray();
+        QTest::newRow("a missing folder")
+            << "" << QStringList{"--plot", "@dir/none/pic.png", "@dir/swing.rec"} << 2
+            << "there is no folder" << QByteArray();
+        QTest::newRow("a full disk") << "full" << plot << 1 << "cannot write" << QByteArray();
+        QTest::newRow("a read-only folder")
+            << "read-only" << plot << 1 << "cannot write" << QByteArray();
+        QTest::newRow("a range") << "" << plot + QStringList{"--from", "0.5", "--to", "1.6"} << 0
+                                 << "" << QByteArray("\x89PNG");
+        QTest::newRow("--from past the end")
+            << "" << plot + QStringList{"--from", "1.6"} << 2
+            << "--from is past the recording's end (the recording ends at 1.600 s)" << QByteArray();
+        QTest::newRow("--to past the end")
+            << "" << plot + QStringList{"--to", "1.601"} << 2 << "--to is past" << QByteArray();
+        QTest::newRow("reversed") << "" << plot + QStringList{"--from", "1", "--to", "0.5"} << 2
+                                  << "--from must come before --to" << QByteArray();
+        QTest::newRow("empty") << "" << plot + QStringList{"--from", "1", "--to", "1"} << 2
+                               << "--from must come before --to" << QByteArray();
+    }
+    void plotPictures() {
+        QFETCH(QString, prepare);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        QFETCH(QByteArray, start);
+        const QTemporaryDir dir;
+        const QString picture = dir.filePath("pic.png");
+        QVERIFY(writeFile(dir.filePath("swing.rec"), kSwing));
+        arguments.replaceInStrings(QStringLiteral("@dir"), dir.path());
+        ScopedMounts mounts;
+        QString refused;
+        if (prepare == "plotted" || prepare == "link")
+            QCOMPARE(
+                gearLog({"--plot", dir.filePath("made.png"), dir.filePath("swing.rec")}).status, 0);
+        if (prepare == "plotted")
+            QVERIFY(QFile::rename(dir.filePath("made.png"), picture));
+        if (prepare == "link")
+            QVERIFY(QFile::link(dir.filePath("made.png"), picture));
+        if (prepare == "precious")
+            QVERIFY(writeFile(picture, "precious"));
+        if (prepare == "recording")
+            QVERIFY(writeFile(picture, kHeader + "0 line V:1\n"));
+        if (prepare == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("pic.png"));
+        if (prepare == "dangling")
+            QVERIFY(QFile::link(dir.filePath("elsewhere.png"), picture));
+        if (prepare == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(picture).constData(), 0600), 0);
+        if (prepare == "full" || prepare == "read-only") {
+            QVERIFY(QDir(dir.path()).mkdir("mount"));
+            arguments.replaceInStrings(picture, dir.filePath("mount/pic.png"));
+            refused = prepare == "full" ? mounts.tmpfs(dir.filePath("mount"), "size=4k")
+                                        : mounts.readOnlyBind(dir.filePath("mount"));
+        }
+        if (!refused.isEmpty())
+            QSKIP(qPrintable(refused));
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
+        const QByteArray old = bytesOf(picture);
+        const ProgramRun run = gearLog(arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.contains(reason.toUtf8()), run.err.constData());
+        if (status != 0) { // what was there stays, and nothing is added
+            QCOMPARE(bytesOf(picture), old);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), before);
+            QCOMPARE(QDir(dir.filePath("mount")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList());
+        }
+        const QString made = arguments.at(arguments.indexOf("--plot") + 1);
+        QVERIFY2(bytesOf(made).startsWith(start), bytesOf(made).left(16).constData());
     }
 
     // --cycles: a swing over its limit is marked and makes the status 1, so a script can check a

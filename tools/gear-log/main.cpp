@@ -390,6 +390,31 @@ bool asksForPlot(int argc, char *argv[]) {
     return false;
 }
 
+QtMessageHandler startHandler = nullptr;
+
+// While the platform starts, it looks up the user's folders and warns about a runtime folder that
+// a picture never uses: such warnings stay off gear-log's standard error, which scripts read.
+void quietStart(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: ")))
+        return;
+    if (startHandler)
+        startHandler(type, context, message);
+    else
+        std::cerr << qFormatLogMessage(type, context, message).toLocal8Bit().constData()
+                  << std::endl;
+}
+
+// A GUI application, whose fonts a picture's text needs, drawing offscreen unless the user chose
+// a platform, so that a plot needs no display.
+std::unique_ptr<QCoreApplication> plottingApplication(int &argc, char *argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    startHandler = qInstallMessageHandler(quietStart);
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    qInstallMessageHandler(startHandler);
+    return app;
+}
+
 volatile std::sig_atomic_t stopRequested = 0;
 
 void requestStop(int) {
@@ -409,14 +434,9 @@ void stopOnSignals() {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    const bool plotting = asksForPlot(argc, argv);
-    // gear-log opens no window: draw offscreen unless the user chose a platform, so a plot needs
-    // no display.
-    if (plotting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
-        plotting ? std::make_unique<QGuiApplication>(argc, argv)
-                 : std::make_unique<QCoreApplication>(argc, argv);
+        asksForPlot(argc, argv) ? plottingApplication(argc, argv)
+                                : std::make_unique<QCoreApplication>(argc, argv);
     // Nothing here prints through C's stdio, and rows go out by the million.
     std::ios::sync_with_stdio(false);
     QCoreApplication::setApplicationName(QStringLiteral("gear-log"));
@@ -432,7 +452,8 @@ int main(int argc, char *argv[]) {
     parser.addOption({QStringLiteral("csv"), QStringLiteral("Write CSV for a spreadsheet.")});
     const QCommandLineOption only(
         QStringLiteral("only"),
-        QStringLiteral("Print only these signals (and the port and the link), e.g. X0,X2,Y0."),
+        QStringLiteral("Print only these signals (and the port and the link), e.g. X0,X2,Y0; "
+                       "with --plot, draw only their rows."),
         QStringLiteral("addresses"));
     parser.addOption(only);
     const QCommandLineOption cycles(

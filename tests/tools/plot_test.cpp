@@ -191,6 +191,10 @@ private slots:
         QTest::newRow("Y0 with C1 off from 0.5 s")
             << "Y0" << c1Changes << qint64(600) << "Pump Is running in the UP direction"
             << Colour::value(Colour::Yellow) << Colour::value(Colour::Grey);
+        QTest::newRow("Y0 with C1 on after the count")
+            << "Y0" << QStringList{"1 C 7", "2 C1 on"} << qint64(0)
+            << "Power is applied to the Direction relay" << Colour::value(Colour::Yellow)
+            << Colour::value(Colour::Grey);
         QTest::newRow("an up light")
             << "X2" << QStringList{} << qint64(0) << "Indicates the Right gear is UP"
             << Colour::value(Colour::Red) << Colour::value(Colour::DarkRed);

@@ -108,7 +108,9 @@ void PlotBuilder::shadeUntil(std::int64_t untilMs) {
 }
 
 void PlotBuilder::noteRelay(const Change &change) {
-    setRelay(relays_, change.address, change.to == stateWord(change.address, true));
+    if (!change.address.startsWith(QLatin1Char('C')) ||
+        !setRelay(relays_, change.address, change.to == stateWord(change.address, true)))
+        return; // not a relay: C is the cycle count
     if (!firstRelayMs_)
         firstRelayMs_ = change.ms;
     // The labels name what the rows meant when the picture starts, or at the first reading.
@@ -124,8 +126,7 @@ void PlotBuilder::add(const Change &change) {
         }
         return;
     }
-    if (change.address.startsWith(QLatin1Char('C')))
-        noteRelay(change);
+    noteRelay(change);
     for (Trace &trace : traces_)
         if (trace.row.address == change.address) {
             extend(trace, change.ms);

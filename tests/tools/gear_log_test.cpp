@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -204,6 +205,9 @@ private slots:
             << "link" << plot << 2 << "is a symbolic link: give" << QByteArray();
         QTest::newRow("a FIFO no program reads")
             << "fifo" << plot << 2 << "is a FIFO" << QByteArray();
+        QTest::newRow("an SVG of a recording named with markup")
+            << "markup" << QStringList{"--plot", "@dir/pic.svg", "@dir/<svg onload=x()>&.rec"} << 0
+            << "" << QByteArray("<?xml");
         QTest::newRow("a missing folder")
             << "" << QStringList{"--plot", "@dir/none/pic.png", "@dir/swing.rec"} << 2
             << "there is no folder" << QByteArray();
@@ -249,6 +253,8 @@ private slots:
             QVERIFY(QDir(dir.path()).mkdir("pic.png"));
         if (prepare == "dangling")
             QVERIFY(QFile::link(dir.filePath("elsewhere.png"), picture));
+        if (prepare == "markup")
+            QVERIFY(QFile::copy(dir.filePath("swing.rec"), dir.filePath("<svg onload=x()>&.rec")));
         if (prepare == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(picture).constData(), 0600), 0);
         if (prepare == "full" || prepare == "read-only") {
@@ -273,6 +279,17 @@ private slots:
         }
         const QString made = arguments.at(arguments.indexOf("--plot") + 1);
         QVERIFY2(bytesOf(made).startsWith(start), bytesOf(made).left(16).constData());
+        if (status == 0 && made.endsWith(".svg", Qt::CaseInsensitive)) {
+            // Well-formed, its title the recording's name as it is, whatever it holds.
+            QXmlStreamReader xml(bytesOf(made));
+            QString title;
+            while (!xml.atEnd())
+                if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"title")
+                    title = xml.readElementText();
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            QVERIFY2(title.startsWith(QFileInfo(arguments.last()).fileName() + ", "),
+                     qPrintable(title));
+        }
     }
 
     // --cycles: a swing over its limit is marked and makes the status 1, so a script can check a

@@ -184,7 +184,8 @@ QByteArray pictureBytes(const Plot &plot, const QString &title, bool svg) {
         generator.setSize(QSize(kWidth, pictureHeight));
         generator.setViewBox(QRect(0, 0, kWidth, pictureHeight));
         generator.setResolution(kDotsPerInch);
-        generator.setTitle(title);
+        // The generator writes its title as it is given: a recording's name may hold markup.
+        generator.setTitle(title.toHtmlEscaped());
         generator.setDescription(QLatin1String(kPlotMark));
         QPainter painter(&generator);
         paintPlot(painter, plot, title);

@@ -45,20 +45,27 @@ QString secondsLabel(std::int64_t ms) {
     return text;
 }
 
-// A 1, 2 or 5 times a power of ten milliseconds that puts the axis' labels at least 110 pixels
-// apart.
-std::int64_t tickStep(const PlotRange &range) {
+// A 1, 2 or 5 times a power of ten milliseconds that puts the axis' labels at least `apart`
+// pixels apart.
+std::int64_t tickStep(const PlotRange &range, int apart) {
     const long double span = static_cast<long double>(range.toMs - range.fromMs);
-    for (std::int64_t power = 1; power <= INT64_MAX / 10; power *= 10)
+    for (std::int64_t power = 1;; power *= 10) {
         for (const int factor : {1, 2, 5})
-            if (static_cast<long double>(power) * factor * range.width / span >= 110)
+            if (power <= INT64_MAX / factor &&
+                static_cast<long double>(power) * factor * range.width / span >= apart)
                 return power * factor;
+        if (power > INT64_MAX / 10)
+            break;
+    }
     return INT64_MAX;
 }
 
 void paintAxis(QPainter &p, const PlotRange &range, int rows) {
     const int bottom = rowTop(rows);
-    const std::int64_t step = tickStep(range);
+    // The last time's label is as long as any: far enough apart that no two labels meet.
+    const int apart =
+        std::max(110, p.fontMetrics().horizontalAdvance(secondsLabel(range.toMs)) + 40);
+    const std::int64_t step = tickStep(range, apart);
     std::int64_t tick = range.fromMs / step * step;
     if (tick < range.fromMs)
         tick += step;
@@ -72,7 +79,12 @@ void paintAxis(QPainter &p, const PlotRange &range, int rows) {
         p.drawLine(x, kRowsTop, x, bottom - 1);
         p.setPen(kInk);
         p.drawLine(x, bottom, x, bottom + 6);
-        p.drawText(QRect(x - 60, bottom + 8, 120, kTextPixels + 8), Qt::AlignCenter,
+        // Centred under its tick, but within the picture: the last label may be long.
+        QRect box(x - 130, bottom + 8, 260, kTextPixels + 8);
+        const bool atTheEdge = box.right() > kWidth - 2;
+        if (atTheEdge)
+            box.moveRight(kWidth - 2);
+        p.drawText(box, atTheEdge ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter,
                    secondsLabel(tick));
         if (tick > INT64_MAX - step)
             break;

@@ -195,6 +195,9 @@ private slots:
         QTest::newRow("any other file")
             << "precious" << plot << 2 << "exists and is not a picture gear-log made"
             << QByteArray("precious");
+        QTest::newRow("a file that only names the mark")
+            << "mark" << plot << 2 << "exists and is not a picture gear-log made"
+            << QByteArray("0 line Plotted by gear-log from a recording");
         QTest::newRow("the recording itself, named .png")
             << "recording" << QStringList{"--plot", "@dir/pic.png", "@dir/pic.png"} << 2
             << "exists and is not a picture" << QByteArray("gear-recording 1");
@@ -245,6 +248,8 @@ private slots:
             QVERIFY(QFile::rename(dir.filePath("made.png"), picture));
         if (prepare == "link")
             QVERIFY(QFile::link(dir.filePath("made.png"), picture));
+        if (prepare == "mark")
+            QVERIFY(writeFile(picture, "0 line Plotted by gear-log from a recording\n"));
         if (prepare == "precious")
             QVERIFY(writeFile(picture, "precious"));
         if (prepare == "recording")

@@ -23,8 +23,9 @@ std::string folderOf(const std::string &path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Whether the regular file holds `mark` near its start. Opened without following a link and
-// without waiting, in case it was swapped since it was looked at.
+// Whether the regular file is a picture of the kind its name says (it starts as a PNG or an SVG
+// does) holding `mark` near its start. Opened without following a link and without waiting, in
+// case it was swapped since it was looked at.
 bool carriesMark(const std::string &path, const std::string &mark) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -36,7 +37,8 @@ bool carriesMark(const std::string &path, const std::string &mark) {
         got = ::read(fd, head.data(), head.size());
     ::close(fd);
     head.resize(std::size_t(std::max<ssize_t>(got, 0)));
-    return head.find(mark) != std::string::npos;
+    const std::string_view start = endsWithNoCase(path, ".png") ? "\x89PNG\r\n\x1a\n" : "<?xml";
+    return head.compare(0, start.size(), start) == 0 && head.find(mark) != std::string::npos;
 }
 
 } // namespace

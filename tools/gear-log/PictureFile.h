@@ -4,7 +4,8 @@
 
 // Whether a plot may be written to `path`; an empty text when it may, else why not. The name ends
 // in .svg or .png and lies in a folder that exists. It is a new name, or a regular file that holds
-// a picture gear-log made (`mark` within its first 64 KB), which a new plot replaces: anything
+// a picture gear-log made (a PNG or an SVG as its name says, `mark` within its first 64 KB),
+// which a new plot replaces: anything
 // else, a folder, a symbolic link (leading anywhere or nowhere), a FIFO, a device and every
 // other file, is refused and left as it is.
 std::string refusedPicturePath(const std::string &path, const std::string &mark);

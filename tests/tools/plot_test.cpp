@@ -198,10 +198,7 @@ private slots:
         QTest::newRow("an up light")
             << "X2" << QStringList{} << qint64(0) << "Indicates the Right gear is UP"
             << Colour::value(Colour::Red) << Colour::value(Colour::DarkRed);
-        QTest::newRow("a switch") << "X6" << QStringList{} << qint64(0)
-                                  << "Indicates the Gear switch is in the UP position"
-                                  << Colour::value(Colour::BrightGreen)
-                                  << Colour::value(Colour::DarkGreen);
+
         QTest::newRow("a relay") << "C0" << QStringList{} << qint64(0) << "HYDRAULIC SWITCHES"
                                  << Colour::value(Colour::BrightGreen)
                                  << Colour::value(Colour::DarkGreen);
@@ -228,7 +225,7 @@ private slots:
         QTest::addColumn<bool>("on");
         QTest::newRow("X6 before the switch") << "X6" << qint64(300) << false;
         QTest::newRow("X6 switched UP") << "X6" << qint64(1000) << true;
-        QTest::newRow("X7 switched away") << "X7" << qint64(1000) << false;
+
         QTest::newRow("X0 locked down") << "X0" << qint64(200) << true;
         QTest::newRow("X0 left") << "X0" << qint64(1200) << false;
         QTest::newRow("X2 up light before") << "X2" << qint64(1200) << false;

@@ -300,6 +300,35 @@ QString plotTitle(const std::string &path, const PlotRange &range) {
              secondsText(range.toMs));
 }
 
+// The second reading: the rows and the swings, merged to the picture's columns as they come.
+Plot readPlot(std::istream &in, const PlotRange &range, const QStringList &rows,
+              std::optional<recording::ParseError> &damage) {
+    PlotBuilder builder(range, rows);
+    SwingFinder finder;
+    std::vector<Swing> done;
+    std::int64_t endMs = 0;
+    const auto addSwings = [&] {
+        for (const Swing &swing : done)
+            builder.add(swing);
+        done.clear();
+    };
+    const RowSink sink{[] {},
+                       [&](const std::vector<Change> &changes) {
+                           for (const Change &change : changes) {
+                               builder.add(change);
+                               finder.add(change, done);
+                           }
+                           addSwings();
+                       },
+                       [&](std::int64_t lastMs) {
+                           finder.finish(lastMs, done);
+                           addSwings();
+                           endMs = lastMs;
+                       }};
+    readRows(Source{in}, sink, damage);
+    return builder.finish(endMs);
+}
+
 // Draws the recording at `path` to `picture`: read once for its end, then again for the rows and
 // the swings, so that only the picture's columns are ever held.
 int plotRecording(const std::string &path, const QString &picture, const PlotSpan &span,
@@ -329,34 +358,12 @@ int plotRecording(const std::string &path, const QString &picture, const PlotSpa
         std::cerr << "gear-log: " << error << std::endl;
         return Unreadable;
     }
-    PlotBuilder builder(std::get<PlotRange>(range), rows);
-    SwingFinder finder;
-    std::vector<Swing> done;
-    std::int64_t endMs = 0;
-    const auto addSwings = [&] {
-        for (const Swing &swing : done)
-            builder.add(swing);
-        done.clear();
-    };
-    const RowSink sink{[] {},
-                       [&](const std::vector<Change> &changes) {
-                           for (const Change &change : changes) {
-                               builder.add(change);
-                               finder.add(change, done);
-                           }
-                           addSwings();
-                       },
-                       [&](std::int64_t lastMs) {
-                           finder.finish(lastMs, done);
-                           addSwings();
-                           endMs = lastMs;
-                       }};
     std::optional<recording::ParseError> damage;
-    readRows(Source{second}, sink, damage);
+    const Plot plot = readPlot(second, std::get<PlotRange>(range), rows, damage);
     if (const auto status = reportDamage(path, Source{second}, damage))
         return *status;
-    const QString why = writePlotPicture(builder.finish(endMs),
-                                         plotTitle(path, std::get<PlotRange>(range)), picture);
+    const QString why =
+        writePlotPicture(plot, plotTitle(path, std::get<PlotRange>(range)), picture);
     if (!why.isEmpty()) {
         std::cerr << "gear-log: cannot write " << QFile::encodeName(picture).toStdString() << ": "
                   << why.toStdString() << std::endl;

@@ -80,12 +80,12 @@ void paintAxis(QPainter &p, const PlotRange &range, int rows) {
         p.setPen(kInk);
         p.drawLine(x, bottom, x, bottom + 6);
         // Centred under its tick, but within the picture: the last label may be long.
-        QRect box(x - 130, bottom + 8, 260, kTextPixels + 8);
-        const bool atTheEdge = box.right() > kWidth - 2;
-        if (atTheEdge)
+        const QString label = secondsLabel(tick);
+        const int width = p.fontMetrics().horizontalAdvance(label) + 4;
+        QRect box(x - width / 2, bottom + 8, width, kTextPixels + 8);
+        if (box.right() > kWidth - 2)
             box.moveRight(kWidth - 2);
-        p.drawText(box, atTheEdge ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter,
-                   secondsLabel(tick));
+        p.drawText(box, Qt::AlignCenter, label);
         if (tick > INT64_MAX - step)
             break;
     }

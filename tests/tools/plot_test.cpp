@@ -12,13 +12,15 @@ namespace {
 
 using Runs = std::vector<PixelRun>;
 
-// "300 X0 on" sets X0 at 300 ms; "300 link stale" and "300 port closed" the link and the port.
+// "300 X0 on" sets X0 at 300 ms, "300 X0 off short" from a short record; "300 link stale" and
+// "300 port closed" the link and the port.
 Change changeOf(const QString &row) {
     const QStringList w = row.split(QLatin1Char(' '));
     const std::int64_t ms = w[0].toLongLong();
     if (w[1] == QLatin1String("link") || w[1] == QLatin1String("port"))
         return {ms, QString(), w[1], QString(), w[2]};
-    return {ms, w[1], QString(), QString(), stateWord(w[1], w[2] == QLatin1String("on"))};
+    return {ms,          w[1], QString(), QString(), stateWord(w[1], w[2] == QLatin1String("on")),
+            w.size() > 3};
 }
 
 Plot plotOf(PlotRange range, const QStringList &addresses, const QStringList &rows,
@@ -95,6 +97,11 @@ private slots:
         QTest::newRow("in force before the range")
             << qint64(5000) << QStringList{"0 X0 on", "1000 X0 off", "5250 X0 on"} << qint64(6000)
             << Runs{{0, 2, off}, {2, 3, both}, {3, 10, on}};
+        // Its flags that are present may have changed, and no later row would say so: drawn as
+        // the panel showed it.
+        QTest::newRow("a short record, as the panel showed it")
+            << qint64(0) << QStringList{"0 X0 on", "300 X0 off short", "400 X0 on"} << qint64(1000)
+            << Runs{{0, 3, on}, {3, 4, off}, {4, 10, on}};
         QTest::newRow("changes after the range")
             << qint64(0) << QStringList{"0 X0 on", "2000 X0 off", "2500 X0 on"} << qint64(3000)
             << Runs{{0, 10, on}};

@@ -168,8 +168,7 @@ Plot PlotBuilder::finish(std::int64_t lastMs) {
 }
 
 QString swingMarkText(const Swing &swing) {
-    const QString kind = swing.kind == Swing::Kind::Retraction ? QStringLiteral("retraction")
-                                                               : QStringLiteral("extension");
+    const QString kind = swingKindWord(swing.kind);
     switch (swing.end) {
     case Swing::End::Finished:
         return QStringLiteral("%1 %2 s").arg(kind, secondsText(*swing.swingMs()));

@@ -175,15 +175,15 @@ std::vector<Swing> swingsOf(const std::vector<Change> &rows) {
     return swings;
 }
 
-namespace {
-
-QString kindWord(Swing::Kind kind) {
+QString swingKindWord(Swing::Kind kind) {
     return kind == Swing::Kind::Retraction ? QStringLiteral("retraction")
                                            : QStringLiteral("extension");
 }
 
+namespace {
+
 QString headline(const Swing &swing) {
-    QString line = kindWord(swing.kind) + QStringLiteral(" at ") + secondsText(swing.startMs) +
+    QString line = swingKindWord(swing.kind) + QStringLiteral(" at ") + secondsText(swing.startMs) +
                    QStringLiteral(": ");
     switch (swing.end) {
     case Swing::End::Finished:
@@ -276,7 +276,7 @@ QString swingCsvHeader() {
 
 QString swingCsvRow(const Swing &swing, const SwingLimits &limits) {
     static const char *const kResults[] = {"finished", "not finished", "unknown"};
-    QStringList fields{secondsText(swing.startMs), kindWord(swing.kind),
+    QStringList fields{secondsText(swing.startMs), swingKindWord(swing.kind),
                        QLatin1String(kResults[int(swing.end)]), after(swing.swingMs())};
     for (const auto &lock : swing.locked)
         fields << after(lock);

@@ -108,6 +108,9 @@ private:
 // The swings of a whole recording's rows, for tests and small files.
 std::vector<Swing> swingsOf(const std::vector<Change> &rows);
 
+// "retraction" or "extension".
+QString swingKindWord(Swing::Kind kind);
+
 // A swing as a block of lines for a reader; the limit, when given, marks it over or within.
 QStringList formatSwing(const Swing &swing, const SwingLimits &limits);
 // One row per swing for a spreadsheet; times in seconds, empty where unknown or never.

@@ -62,7 +62,18 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         QStringLiteral("record-dated"),
         QStringLiteral("Records as --record does, to a file named after the date and time in "
                        "the documents folder."));
-    parser.addOptions({record, recordDated});
+    const QCommandLineOption mirror(
+        QStringLiteral("mirror"),
+        QStringLiteral("Shows the panel live to browsers on the network at <[address:]port> "
+                       "(every interface when no address is given), with an access key; "
+                       "prints the address to open."),
+        QStringLiteral("[address:]port"));
+    const QCommandLineOption mirrorKey(
+        QStringLiteral("mirror-key"),
+        QStringLiteral("Keeps the mirror's access key in <file>, made when missing, so that a "
+                       "bookmarked page still opens."),
+        QStringLiteral("file"));
+    parser.addOptions({record, recordDated, mirror, mirrorKey});
     allowQtWindowOptions(parser);
 
     CommandLine result;
@@ -87,6 +98,21 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         result.action = CommandLine::Action::Exit;
         result.exitCode = ExitBadUsage;
         result.standardError = QStringLiteral("%1: --record needs a file name\n").arg(kProgramName);
+    } else if (parser.isSet(mirror) &&
+               !parseMirrorEndpoint(parser.value(mirror), result.mirrorAddress,
+                                    result.mirrorPort)) {
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = ExitBadUsage;
+        result.standardError =
+            QStringLiteral("%1: --mirror needs a port or an IP address and a port (e.g. 8080 or "
+                           "192.168.1.20:8080), not '%2'\n")
+                .arg(kProgramName, parser.value(mirror));
+    } else if (parser.isSet(mirrorKey) &&
+               (!parser.isSet(mirror) || parser.value(mirrorKey).isEmpty())) {
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = ExitBadUsage;
+        result.standardError =
+            QStringLiteral("%1: --mirror-key needs a file name and --mirror\n").arg(kProgramName);
     } else if (parser.isSet(help)) {
         result.action = CommandLine::Action::Exit;
         result.standardOutput = helpText(parser);
@@ -98,6 +124,8 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (result.action == CommandLine::Action::OpenWindow) {
         result.recordFile = parser.value(record);
         result.recordDated = parser.isSet(recordDated);
+        result.mirror = parser.isSet(mirror);
+        result.mirrorKeyFile = parser.value(mirrorKey);
     }
     return result;
 }
@@ -113,4 +141,32 @@ QStringList argumentList(int argc, char *argv[]) {
     for (int i = 0; i < argc; ++i)
         list << QString::fromLocal8Bit(argv[i]);
     return list;
+}
+
+bool parseMirrorEndpoint(const QString &text, QHostAddress &address, quint16 &port) {
+    address = QHostAddress();
+    QString host;
+    QString digits = text;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        host = text.left(colon);
+        digits = text.mid(colon + 1);
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        else if (host.contains(QLatin1Char(':')))
+            return false; // an IPv6 address takes brackets, or its last group reads as the port
+        // Only an address: a name could lead anywhere its resolver says.
+        if (!address.setAddress(host) || host.contains(QLatin1Char('%')))
+            return false;
+    }
+    if (digits.isEmpty() || digits.size() > 5)
+        return false;
+    for (QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    const int number = digits.toInt();
+    if (number > 65535)
+        return false;
+    port = quint16(number);
+    return true;
 }

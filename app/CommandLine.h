@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 
@@ -12,13 +13,26 @@ struct CommandLine {
     int exitCode = 0;
     QString standardOutput; // printed before ending
     QString standardError;
-    QString recordFile;       // --record: record the session to this file
-    bool recordDated = false; // --record-dated: to a dated file in the documents folder
+    QString recordFile;         // --record: record the session to this file
+    bool recordDated = false;   // --record-dated: to a dated file in the documents folder
+    bool mirror = false;        // --mirror: show the panel to browsers on the network
+    QHostAddress mirrorAddress; // null: every interface
+    quint16 mirrorPort = 0;
+    QString mirrorKeyFile; // --mirror-key: the key kept in this file
 };
 
 // A recording that cannot be made, or would replace what is there, ends the program before its
 // window opens, as a bad option does.
-enum CommandLineExit { ExitAnswered = 0, ExitBadUsage = 2, ExitCannotRecord = 2 };
+enum CommandLineExit {
+    ExitAnswered = 0,
+    ExitBadUsage = 2,
+    ExitCannotRecord = 2,
+    ExitCannotMirror = 2
+};
+
+// --mirror's value: "PORT" or "ADDRESS:PORT" ("[ADDRESS]:PORT" for IPv6). False when it is
+// neither; the address is left null for a port alone.
+bool parseMirrorEndpoint(const QString &text, QHostAddress &address, quint16 &port);
 
 // `arguments` as main() receives them, the program's name first. Qt's own window options
 // (-platform, -style, ...) are accepted and left for QApplication.

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 #include "ProgramVersion.h"
+#include "mirror/PanelMirror.h"
+#include "mirror/StartLine.h"
 #include "platform/Logging.h"
 #include "platform/QtHost.h"
 #include "platform/StopSignals.h"
@@ -70,8 +72,25 @@ int main(int argc, char *argv[]) {
     auto recorder = recorderFor(commandLine, recordingRefused);
     if (recordingRefused)
         return ExitCannotRecord;
+    std::unique_ptr<PanelMirror> mirror;
+    if (commandLine.mirror) {
+        QString refusal;
+        mirror = PanelMirror::start(
+            {commandLine.mirrorAddress, commandLine.mirrorPort, commandLine.mirrorKeyFile},
+            refusal);
+        if (!mirror) {
+            std::fprintf(stderr, "gear-monitor: %s\n", qPrintable(refusal));
+            return ExitCannotMirror;
+        }
+        std::fputs(startText(mirror->urls()).toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    }
     Form1 window(host);
     window.setRecorder(std::move(recorder));
+    if (mirror) {
+        mirror->serve(window);
+        window.setMirrorAddress(mirror->urls().constFirst());
+    }
     host.setDialogParent(&window);
     // Ended from outside, the program closes as if its window were closed.
     StopSignals stopSignals;

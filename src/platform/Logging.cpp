@@ -9,6 +9,9 @@ Q_LOGGING_CATEGORY(gearLink, "gear.link", QtCriticalMsg)
 Q_LOGGING_CATEGORY(gearSettings, "gear.settings", QtCriticalMsg)
 Q_LOGGING_CATEGORY(gearUi, "gear.ui", QtCriticalMsg)
 Q_LOGGING_CATEGORY(gearRecord, "gear.record", QtWarningMsg)
+// The mirror's address is printed on standard output anyway; what strangers' connections
+// do is said only when asked, so that they cannot fill the terminal or the journal.
+Q_LOGGING_CATEGORY(gearMirror, "gear.mirror", QtWarningMsg)
 // Outside "gear.*": switching the diagnostics on must not bring two lines a second with them.
 Q_LOGGING_CATEGORY(gearTick, "gear-tick", QtCriticalMsg)
 

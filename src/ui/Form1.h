@@ -100,6 +100,9 @@ public:
     // An optional recording of the session, told of each line, the port and the link's band.
     void setRecorder(std::unique_ptr<SessionRecorder> recorder);
     SessionRecorder *recorder() const { return recorder_.get(); }
+    // The panel mirror's address, shown in the title for whoever started the program without a
+    // terminal.
+    void setMirrorAddress(const QString &url);
 
     // A port whose device went away, waited for; the Port list refreshed as the Comm menu opens.
     void Reconnect_Timer();
@@ -157,6 +160,7 @@ private:
     // Lines, a lost link and ticks that a message box's nested event loop delivers wait here.
     MessageBoxHold hold_;
     std::unique_ptr<SessionRecorder> recorder_;
+    QString mirrorAddress_;
 
     // The serial view's lines, kept for every received line; its labels follow them while it is
     // shown, at most 30 times a second (serialViewBudget_).

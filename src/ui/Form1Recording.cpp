@@ -11,10 +11,17 @@ void Form1::setRecorder(std::unique_ptr<SessionRecorder> recorder) {
     showRecordingInTitle();
 }
 
+void Form1::setMirrorAddress(const QString &url) {
+    mirrorAddress_ = url;
+    showRecordingInTitle();
+}
+
 void Form1::showRecordingInTitle() {
     QString title = QString::fromLatin1(kCaption);
     if (recorder_ && recorder_->recording())
         title += QStringLiteral(" - recording ") + recorder_->path();
+    if (!mirrorAddress_.isEmpty())
+        title += QStringLiteral(" - mirror ") + mirrorAddress_;
     if (windowTitle() != title)
         setWindowTitle(title);
 }

@@ -40,6 +40,7 @@ public:
     int captionWidth() const;
     // Lines received from the controller are shown at their font, cut at the box's edge.
     void setFitsCaption(bool fits) { fitsCaption_ = fits; }
+    bool bordered() const { return bordered_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

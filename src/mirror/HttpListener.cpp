@@ -1,0 +1,47 @@
+#include "mirror/HttpListener.h"
+
+#include "platform/Logging.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <unistd.h>
+
+int HttpListener::openConnections() {
+    std::erase_if(open_, [](const QPointer<QTcpSocket> &socket) {
+        return !socket || socket->state() == QAbstractSocket::UnconnectedState;
+    });
+    return int(open_.size());
+}
+
+void HttpListener::incomingConnection(qintptr descriptor) {
+    if (openConnections() >= kMaxConnections) {
+        qCDebug(gearMirror, "connection refused: %d open", kMaxConnections);
+        ::close(int(descriptor));
+        return;
+    }
+    auto *socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        ::close(int(descriptor));
+        return;
+    }
+    // The socket stops reading from the system once this much waits in it, so an endless
+    // header or body costs no more than this until its time is up.
+    socket->setReadBufferSize(kMaxRequestBytes);
+    const QPointer<QTcpSocket> watched(socket);
+    open_.push_back(watched);
+    auto *deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, watched] { timeUp(watched); });
+    deadline->start(kRequestMilliseconds);
+    addPendingConnection(socket);
+}
+
+void HttpListener::timeUp(const QPointer<QTcpSocket> &socket) {
+    if (!socket || (isWebSocket_ && isWebSocket_(socket)))
+        return;
+    qCDebug(gearMirror, "connection from %s closed: its time is up",
+            qPrintable(socket->peerAddress().toString()));
+    socket->abort();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+#include <vector>
+
+// The mirror's listening socket, which also bounds what strangers' connections may cost: at
+// most kMaxConnections open at once (the next is closed at once), at most kMaxRequestBytes held
+// for one connection, and kRequestMilliseconds for a connection to be done with (a page load
+// takes milliseconds; one that trickles a header or an endless body is closed). A connection
+// that became a live panel's WebSocket is left to the mirror's own bounds.
+class HttpListener : public QTcpServer {
+    Q_OBJECT
+public:
+    static constexpr int kMaxConnections = 64;
+    static constexpr qint64 kMaxRequestBytes = 64 * 1024;
+    static constexpr int kRequestMilliseconds = 10'000;
+
+    using Test = std::function<bool(const QTcpSocket *)>;
+
+    explicit HttpListener(QObject *parent = nullptr) : QTcpServer(parent) {}
+    // Whether a connection is now a live panel's, asked when its time is up.
+    void setIsWebSocket(Test isWebSocket) { isWebSocket_ = std::move(isWebSocket); }
+    int openConnections();
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    void timeUp(const QPointer<QTcpSocket> &socket);
+
+    std::vector<QPointer<QTcpSocket>> open_;
+    Test isWebSocket_;
+};

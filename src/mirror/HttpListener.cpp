@@ -34,7 +34,7 @@ void HttpListener::incomingConnection(qintptr descriptor) {
     auto *deadline = new QTimer(socket);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, this, [this, watched] { timeUp(watched); });
-    deadline->start(kRequestMilliseconds);
+    deadline->start(requestMilliseconds_);
     addPendingConnection(socket);
 }
 

@@ -21,7 +21,8 @@ public:
 
     using Test = std::function<bool(const QTcpSocket *)>;
 
-    explicit HttpListener(QObject *parent = nullptr) : QTcpServer(parent) {}
+    explicit HttpListener(int requestMilliseconds = kRequestMilliseconds, QObject *parent = nullptr)
+        : QTcpServer(parent), requestMilliseconds_(requestMilliseconds) {}
     // Whether a connection is now a live panel's, asked when its time is up.
     void setIsWebSocket(Test isWebSocket) { isWebSocket_ = std::move(isWebSocket); }
     int openConnections();
@@ -34,4 +35,5 @@ private:
 
     std::vector<QPointer<QTcpSocket>> open_;
     Test isWebSocket_;
+    int requestMilliseconds_;
 };

@@ -12,6 +12,7 @@
 #include <QWebSocket>
 
 #include <algorithm>
+#include <sys/socket.h>
 
 namespace {
 
@@ -57,6 +58,21 @@ bool isWebSocketUpgrade(const QHttpServerRequest &request) {
     return asked && request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
 }
 
+// A refused upgrade: Qt's server goes on to hand the connection to its WebSocket handshake, which
+// rereads the request from where the server's read began. The request is taken as read and a
+// new read begun after it, so the handshake finds nothing to answer; the refusal is pushed to the
+// system and the connection shut under Qt, which then sees it closed. The client gets the refusal
+// and nothing else. (Closing the socket through Qt instead lets the handshake answer, or makes
+// Qt warn on standard error for every such request.)
+void shutAfterRefusal(QTcpSocket *socket) {
+    if (socket->isTransactionStarted()) {
+        socket->commitTransaction();
+        socket->startTransaction();
+    }
+    socket->flush();
+    ::shutdown(int(socket->socketDescriptor()), SHUT_RDWR);
+}
+
 } // namespace
 
 MirrorServer::MirrorServer(const QByteArray &key, Snapshot snapshot, QObject *parent)
@@ -75,11 +91,16 @@ MirrorServer::MirrorServer(const QByteArray &key, Snapshot snapshot, QObject *pa
             &MirrorServer::acceptWebSockets);
 }
 
+// The sockets go first, told nothing: their signals must not reach a server half destroyed.
 MirrorServer::~MirrorServer() {
-    for (Client &client : clients_)
-        delete client.socket;
-    for (QWebSocket *socket : leaving_)
+    std::vector<QWebSocket *> sockets = std::move(leaving_);
+    for (const Client &client : clients_)
+        sockets.push_back(client.socket);
+    clients_.clear();
+    for (QWebSocket *socket : sockets) {
+        socket->disconnect(this);
         delete socket;
+    }
 }
 
 void MirrorServer::serve(HttpListener *listener) {
@@ -100,9 +121,7 @@ qint64 MirrorServer::unsentBytes() const {
 }
 
 // Qt's HTTP server in this version hands every request here first, WebSocket upgrades too, and
-// upgrades the connection after this returns unless the connection is gone by then. So a refusal
-// is written, pushed to the system and the connection closed here: a WebSocket without the key
-// gets the 403 and nothing else, never the upgrade.
+// upgrades the connection after this returns, whatever this answers (see shutAfterRefusal).
 bool MirrorServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) {
     const KeyedPath path = splitKeyedPath(request.url().path(QUrl::FullyEncoded).toLatin1());
     const bool upgrade = isWebSocketUpgrade(request);
@@ -117,10 +136,8 @@ bool MirrorServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *
         refusal = Status::ServiceUnavailable;
     if (refusal != Status::Ok) {
         respond(makeResponder(request, socket), refusal);
-        if (upgrade) {
-            socket->flush();
-            socket->abort();
-        }
+        if (upgrade)
+            shutAfterRefusal(socket);
         return true;
     }
     if (upgrade)

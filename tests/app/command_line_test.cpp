@@ -3,6 +3,8 @@
 #include "ProgramVersion.h"
 
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -78,6 +80,141 @@ private slots:
         QTest::newRow("Qt's option without its value")
             << QStringList{"-platform"} << Action::Exit << 2 << ""
             << "platform";
+        QTest::newRow("--mirror PORT")
+            << QStringList{"--mirror", "8080"} << Action::OpenWindow << 0 << ""
+            << "";
+        QTest::newRow("--mirror and its key file")
+            << QStringList{"--mirror=127.0.0.1:8080", "--mirror-key", "k"} << Action::OpenWindow
+            << 0 << ""
+            << "";
+        QTest::newRow("--mirror with a name")
+            << QStringList{"--mirror", "localhost:8080"} << Action::Exit << 2 << ""
+            << "--mirror needs a port or an IP address and a port";
+        QTest::newRow("--mirror without its port")
+            << QStringList{"--mirror"} << Action::Exit << 2 << ""
+            << "mirror";
+        QTest::newRow("--mirror-key alone")
+            << QStringList{"--mirror-key", "k"} << Action::Exit << 2 << ""
+            << "--mirror-key needs a file name and --mirror";
+        QTest::newRow("--mirror-key empty")
+            << QStringList{"--mirror", "80", "--mirror-key="} << Action::Exit << 2 << ""
+            << "--mirror-key needs a file name";
+    }
+
+    void mirrorEndpoints_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("address"); // empty: every interface
+        QTest::addColumn<int>("port");
+        QTest::newRow("port") << "8080" << true << "" << 8080;
+        QTest::newRow("any free port") << "0" << true << "" << 0;
+        QTest::newRow("highest port") << "65535" << true << "" << 65535;
+        QTest::newRow("IPv4 and port") << "192.168.1.20:8421" << true << "192.168.1.20" << 8421;
+        QTest::newRow("IPv6 in brackets") << "[::1]:8421" << true << "::1" << 8421;
+        QTest::newRow("IPv6 without brackets") << "::1:8421" << false << "" << 0;
+        QTest::newRow("IPv6 with a zone") << "[fe80::1%eth0]:80" << false << "" << 0;
+        QTest::newRow("a name") << "hangar.local:80" << false << "" << 0;
+        QTest::newRow("no address before the colon") << ":80" << false << "" << 0;
+        QTest::newRow("no port after the colon") << "10.0.0.1:" << false << "" << 0;
+        QTest::newRow("port too high") << "65536" << false << "" << 0;
+        QTest::newRow("port with a sign") << "+80" << false << "" << 0;
+        QTest::newRow("negative port") << "-1" << false << "" << 0;
+        QTest::newRow("port with letters") << "80a" << false << "" << 0;
+        QTest::newRow("port with spaces") << " 80" << false << "" << 0;
+        QTest::newRow("huge number") << "99999999999999999999" << false << "" << 0;
+        QTest::newRow("empty") << "" << false << "" << 0;
+    }
+    void mirrorEndpoints() {
+        QFETCH(QString, text);
+        QFETCH(bool, taken);
+        QFETCH(QString, address);
+        QFETCH(int, port);
+        QHostAddress parsedAddress;
+        quint16 parsedPort = 0;
+        QCOMPARE(parseMirrorEndpoint(text, parsedAddress, parsedPort), taken);
+        if (!taken)
+            return;
+        QCOMPARE(parsedAddress.isNull() ? QString() : parsedAddress.toString(), address);
+        QCOMPARE(int(parsedPort), port);
+    }
+
+    // A mirror that cannot start ends the program with status 2 and the reason before its
+    // window opens, printing nothing on standard output.
+    void aMirrorThatCannotStartEndsTheProgram_data() {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("port in use") << "busy"
+                                     << "the port is in use";
+        QTest::newRow("not this machine's address") << "foreign"
+                                                    << "the address is not this machine's";
+        QTest::newRow("key file others may read") << "open key"
+                                                  << "others may read or change it";
+        QTest::newRow("key file is a folder") << "folder key"
+                                              << "not a regular file";
+    }
+    void aMirrorThatCannotStartEndsTheProgram() {
+        QFETCH(QString, make);
+        QFETCH(QString, reason);
+        QTemporaryDir home;
+        const QString key = home.filePath("mirror.key");
+        QTcpServer busy;
+        QVERIFY(busy.listen(QHostAddress::LocalHost, 0));
+        QStringList arguments{"--mirror", QStringLiteral("127.0.0.1:0")};
+        if (make == "busy")
+            arguments =
+                QStringList{"--mirror", QStringLiteral("127.0.0.1:%1").arg(busy.serverPort())};
+        else if (make == "foreign")
+            arguments = QStringList{"--mirror", "192.0.2.1:8421"}; // a documentation address
+        else if (make == "open key") {
+            QVERIFY(writeFile(key, "0123456789abcdef0123456789abcdef\n"));
+            QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+            arguments << "--mirror-key" << key;
+        } else {
+            QVERIFY(QDir().mkpath(key));
+            arguments << "--mirror-key" << key;
+        }
+        QProcessEnvironment environment = homeIn(home.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        const ProgramRun run =
+            runProgram(QStringLiteral(GEAR_MONITOR_PATH), arguments, environment);
+        QVERIFY2(run.ended, "still running after 10 s");
+        QCOMPARE(run.status, int(ExitCannotMirror));
+        QVERIFY2(run.err.contains("gear-monitor: cannot ") && run.err.contains(reason.toUtf8()),
+                 run.err.constData());
+        QCOMPARE(run.out, QByteArray());
+    }
+
+    // The start line gives the address with the key the key file keeps, then its QR code, and
+    // the page is there.
+    void aMirrorPrintsItsAddress() {
+        QTemporaryDir home;
+        const QString keyFile = home.filePath("mirror.key");
+        QProcess monitor;
+        QProcessEnvironment environment = homeIn(home.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        monitor.setProcessEnvironment(environment);
+        monitor.start(QStringLiteral(GEAR_MONITOR_PATH),
+                      {"--mirror", "127.0.0.1:0", "--mirror-key", keyFile});
+        QByteArray out;
+        for (int i = 0; i < 100 && out.count('\n') < 5; ++i) {
+            monitor.waitForReadyRead(100);
+            out += monitor.readAllStandardOutput();
+        }
+        const QRegularExpression line(
+            "^gear-monitor: panel mirror at http://127\\.0\\.0\\.1:([0-9]+)/([0-9a-f]{32})/\n");
+        const QRegularExpressionMatch match = line.match(QString::fromUtf8(out));
+        QVERIFY2(match.hasMatch(), out.constData());
+        QCOMPARE(match.captured(2).toLatin1() + '\n', readFile(keyFile));
+        QVERIFY(out.contains("\u2588")); // the QR code's blocks, in UTF-8
+        QTcpSocket page;
+        page.connectToHost(QHostAddress::LocalHost, quint16(match.captured(1).toInt()));
+        QVERIFY(page.waitForConnected(5000));
+        page.write("GET /" + match.captured(2).toLatin1() + "/ HTTP/1.1\r\nHost: h\r\n\r\n");
+        QVERIFY(page.waitForReadyRead(5000));
+        QVERIFY(page.readAll().startsWith("HTTP/1.1 200 OK"));
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        QCOMPARE(monitor.exitCode(), 0);
     }
     void answersOrOpensTheWindow() {
         QFETCH(QStringList, arguments);
@@ -208,6 +345,8 @@ private slots:
         QVERIFY(help.startsWith("Usage: gear-monitor [options]\n"));
         QVERIFY(help.contains("--help"));
         QVERIFY(help.contains("--version"));
+        QVERIFY(help.contains("--mirror <[address:]port>"));
+        QVERIFY(help.contains("--mirror-key <file>"));
         QVERIFY(!help.contains("platform"));
         QVERIFY(!help.contains("stylesheet"));
     }

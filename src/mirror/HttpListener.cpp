@@ -43,5 +43,12 @@ void HttpListener::timeUp(const QPointer<QTcpSocket> &socket) {
         return;
     qCDebug(gearMirror, "connection from %s closed: its time is up",
             qPrintable(socket->peerAddress().toString()));
+    closeQuietly(socket);
+}
+
+void closeQuietly(QTcpSocket *socket) {
+    // Qt's server may have asked itself to read this socket again for requests it holds; with
+    // no one to read, a closed socket's "read" has no one to warn on standard error.
+    QObject::disconnect(socket, &QIODevice::readyRead, nullptr, nullptr);
     socket->abort();
 }

@@ -7,6 +7,9 @@
 #include <functional>
 #include <vector>
 
+// Closes a connection that Qt's HTTP server serves, at once, whatever it was in the middle of.
+void closeQuietly(QTcpSocket *socket);
+
 // The mirror's listening socket, which also bounds what strangers' connections may cost: at
 // most kMaxConnections open at once (the next is closed at once), at most kMaxRequestBytes held
 // for one connection, and kRequestMilliseconds for a connection to be done with (a page load
@@ -18,6 +21,9 @@ public:
     static constexpr int kMaxConnections = 64;
     static constexpr qint64 kMaxRequestBytes = 64 * 1024;
     static constexpr int kRequestMilliseconds = 10'000;
+    // Answers written and not yet taken by the client: a connection that leaves more unread is
+    // closed.
+    static constexpr qint64 kMaxUnreadBytes = 256 * 1024;
 
     using Test = std::function<bool(const QTcpSocket *)>;
 

@@ -123,6 +123,15 @@ qint64 MirrorServer::unsentBytes() const {
 // Qt's HTTP server in this version hands every request here first, WebSocket upgrades too, and
 // upgrades the connection after this returns, whatever this answers (see shutAfterRefusal).
 bool MirrorServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) {
+    // A client that sends request after request and reads none of the answers would otherwise
+    // have them pile up here without end. It is answered no more, and closed once Qt's server
+    // is done with this request.
+    if (socket->bytesToWrite() > HttpListener::kMaxUnreadBytes) {
+        qCDebug(gearMirror, "connection from %s closed: it reads none of its answers",
+                qPrintable(socket->peerAddress().toString()));
+        QTimer::singleShot(0, socket, [socket] { closeQuietly(socket); });
+        return true;
+    }
     const KeyedPath path = splitKeyedPath(request.url().path(QUrl::FullyEncoded).toLatin1());
     const bool upgrade = isWebSocketUpgrade(request);
     Status refusal = Status::Ok;

@@ -333,6 +333,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, kWait);
     }
 
+    // Requests sent one after another without reading the answers: the connection is closed
+    // before the answers waiting for it pass the bound.
+    void unreadAnswersAreBounded() {
+        Served served;
+        const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 4096;
+        ::setsockopt(client, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(served.port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(served.listener->openConnections(), 1, kWait);
+        QByteArray requests;
+        for (int i = 0; i < 100; ++i)
+            requests += "GET /" + QByteArray(kKey) + "/ HTTP/1.1\r\nHost: h\r\n\r\n";
+        qint64 mostHeld = 0;
+        for (int i = 0; i < 5000 && served.listener->openConnections() == 1; ++i) {
+            (void)::send(client, requests.constData(), size_t(requests.size()), MSG_DONTWAIT);
+            QCoreApplication::processEvents();
+            const auto sockets = served.listener->findChildren<QTcpSocket *>();
+            for (const QTcpSocket *socket : sockets)
+                mostHeld = qMax(mostHeld, socket->bytesToWrite());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(served.listener->openConnections(), 0, kWait);
+        QVERIFY2(mostHeld <= HttpListener::kMaxUnreadBytes + 1000,
+                 QByteArray::number(mostHeld).constData());
+        ::close(client);
+    }
+
     void connectionsAreBounded() {
         Served served;
         std::vector<std::unique_ptr<QTcpSocket>> idle;

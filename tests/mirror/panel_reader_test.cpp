@@ -46,6 +46,15 @@ private slots:
         QVERIFY(!notice.border);
     }
 
+    // Started from the desktop menu there is no terminal: the title tells where to look.
+    void titleGivesTheAddress() {
+        MonitorFixture f;
+        const QString url = "http://192.168.1.20:8421/00112233445566778899aabbccddeeff/";
+        f.window().setMirrorAddress(url);
+        QCOMPARE(f.window().windowTitle(),
+                 QString::fromLatin1(Form1::kCaption) + " - mirror " + url);
+    }
+
     // A box inside a frame is placed in the window's client area, not in its frame.
     void placesAreAbsolute_data() {
         QTest::addColumn<ControlId>("child");

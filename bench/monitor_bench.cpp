@@ -2,9 +2,13 @@
 // tick's full repaint or link-failed display. Run with `make bench`; not part of the tests.
 #include "MonitorFixture.h"
 #include "link/StatusDecoder.h"
+#include "mirror/HttpListener.h"
+#include "mirror/MirrorServer.h"
+#include "mirror/PanelReader.h"
 #include "ui/SessionRecorder.h"
 
 #include <QTimer>
+#include <QWebSocket>
 #include <QtTest>
 
 namespace {
@@ -129,6 +133,51 @@ private slots:
         FakeSerial *serial = &b.serial();
         QBENCHMARK {
             serial->deliver(QStringLiteral("I:10110011 01001101 01\r"));
+        }
+    }
+
+    // The panel mirror's one snapshot, as it runs at most 20 times a second while a browser
+    // watches: five changing lines (100 a second), the panel read from the widgets and what
+    // changed sent to ten browsers on real sockets (the browsers' side runs here too).
+    void mirrorSnapshotForTenClients() {
+        BenchWindow b;
+        auto *listener = new HttpListener;
+        QVERIFY(listener->listen(QHostAddress::LocalHost, 0));
+        const QByteArray key = "00112233445566778899aabbccddeeff";
+        const Form1 *window = &b.window();
+        MirrorServer server(key, [window] { return readPanel(*window); });
+        server.serve(listener);
+        std::vector<std::unique_ptr<QWebSocket>> clients;
+        for (int i = 0; i < 10; ++i) {
+            clients.push_back(std::make_unique<QWebSocket>());
+            clients.back()->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/%2/live")
+                                          .arg(listener->serverPort())
+                                          .arg(QLatin1String(key))));
+        }
+        QTRY_COMPARE(server.clientCount(), 10);
+        FakeSerial *serial = &b.serial();
+        const QStringList lines = changingLines();
+        qsizetype next = 0;
+        QBENCHMARK {
+            for (int i = 0; i < 5; ++i)
+                serial->deliver(lines.at(next++ % lines.size()));
+            b.window().RepaintPanel();
+            server.sendSnapshot();
+            QCoreApplication::processEvents();
+        }
+    }
+
+    // The same five lines and repaint without the mirror, to subtract.
+    void fiveLinesAndARepaint() {
+        BenchWindow b;
+        FakeSerial *serial = &b.serial();
+        const QStringList lines = changingLines();
+        qsizetype next = 0;
+        QBENCHMARK {
+            for (int i = 0; i < 5; ++i)
+                serial->deliver(lines.at(next++ % lines.size()));
+            b.window().RepaintPanel();
+            QCoreApplication::processEvents();
         }
     }
 };

@@ -29,6 +29,10 @@ void HttpListener::incomingConnection(qintptr descriptor) {
     // The socket stops reading from the system once this much waits in it, so an endless
     // header or body costs no more than this until its time is up.
     socket->setReadBufferSize(kMaxRequestBytes);
+    // The system's own buffer for what a client has not taken is kept small too (it would grow
+    // to megabytes for a client that stops reading), so that such a client is found behind
+    // early. A whole panel is some 40 KB; this takes it several times over.
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSystemSendBytes);
     const QPointer<QTcpSocket> watched(socket);
     open_.push_back(watched);
     auto *deadline = new QTimer(socket);

@@ -24,6 +24,7 @@ public:
     // Answers written and not yet taken by the client: a connection that leaves more unread is
     // closed.
     static constexpr qint64 kMaxUnreadBytes = 256 * 1024;
+    static constexpr int kSystemSendBytes = 128 * 1024;
 
     using Test = std::function<bool(const QTcpSocket *)>;
 

@@ -34,6 +34,29 @@ private slots:
         QLoggingCategory::setFilterRules({});
         QCOMPARE(passing.join(' '), expected);
     }
+
+    // The mirror's own failures are said unasked; what strangers' connections do, only on its
+    // rule, so that they cannot fill the terminal.
+    void mirrorByRule_data() {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<bool>("debug");
+        QTest::addColumn<bool>("warning");
+        QTest::newRow("unasked") << "" << false << true;
+        QTest::newRow("gear.*") << "gear.*=true" << true << true;
+        QTest::newRow("its own rule") << "gear.mirror=true" << true << true;
+        QTest::newRow("another's rule") << "gear.link=true" << false << true;
+    }
+    void mirrorByRule() {
+        QFETCH(QString, rules);
+        QFETCH(bool, debug);
+        QFETCH(bool, warning);
+        QLoggingCategory::setFilterRules(rules);
+        const bool debugPasses = gearMirror().isDebugEnabled();
+        const bool warningPasses = gearMirror().isWarningEnabled();
+        QLoggingCategory::setFilterRules({});
+        QCOMPARE(debugPasses, debug);
+        QCOMPARE(warningPasses, warning);
+    }
 };
 
 QTEST_APPLESS_MAIN(LoggingTest)

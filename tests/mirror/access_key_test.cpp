@@ -52,11 +52,8 @@ private slots:
             << QByteArray("0123456789abcdef0123456789abcdee") << false;
         QTest::newRow("first digit differs")
             << QByteArray("1123456789abcdef0123456789abcdef") << false;
-        QTest::newRow("upper case") << QByteArray("0123456789ABCDEF0123456789ABCDEF") << false;
         QTest::newRow("a prefix") << QByteArray("0123456789abcdef") << false;
-        QTest::newRow("longer") << QByteArray(kKey).append('0') << false;
         QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("zero bytes") << QByteArray(32, '\0') << false;
     }
     void keyMatchesOnlyItself() {
         QFETCH(QByteArray, given);
@@ -74,44 +71,17 @@ private slots:
         QTest::newRow("upper case, taken in lower")
             << QByteArray("0123456789ABCDEF0123456789ABCDEF") << QByteArray(kKey);
         QTest::newRow("two line ends") << QByteArray(kKey).append("\n\n") << QByteArray();
-        QTest::newRow("leading space") << QByteArray(" ").append(kKey) << QByteArray();
-        QTest::newRow("31 digits") << QByteArray(kKey).left(31) << QByteArray();
         QTest::newRow("33 digits") << QByteArray(kKey).append('0') << QByteArray();
         QTest::newRow("not hex") << QByteArray("0123456789abcdef0123456789abcdeg") << QByteArray();
         QTest::newRow("NUL inside") << QByteArray("0123456789abcdef\0"
                                                   "123456789abcdef",
                                                   32)
                                     << QByteArray();
-        QTest::newRow("empty") << QByteArray() << QByteArray();
     }
     void keyFileText() {
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, key);
         QCOMPARE(keyFromText(text).value_or(QByteArray()), key);
-    }
-
-    void keyedPaths_data() {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QByteArray>("file"); // null: none
-        QTest::newRow("page") << QByteArray("/K/") << QByteArray("K") << QByteArray("");
-        QTest::newRow("script") << QByteArray("/K/panel.js") << QByteArray("K")
-                                << QByteArray("panel.js");
-        QTest::newRow("deeper") << QByteArray("/K/a/b") << QByteArray("K") << QByteArray("a/b");
-        QTest::newRow("no slash after the key")
-            << QByteArray("/K") << QByteArray("K") << QByteArray();
-        QTest::newRow("root") << QByteArray("/") << QByteArray("") << QByteArray();
-        QTest::newRow("not a path") << QByteArray("K/x") << QByteArray() << QByteArray();
-    }
-    void keyedPaths() {
-        QFETCH(QByteArray, path);
-        QFETCH(QByteArray, key);
-        QFETCH(QByteArray, file);
-        const KeyedPath split = splitKeyedPath(path);
-        QCOMPARE(split.key, key);
-        QCOMPARE(split.file.has_value(), !file.isNull());
-        if (split.file)
-            QCOMPARE(*split.file, file);
     }
 
     // What a client is sent at each snapshot, given what still waits for it.
@@ -147,13 +117,6 @@ private slots:
         QCOMPARE(got, expected);
     }
 
-    void incomingBytesAreBounded() {
-        ClientPace pace;
-        QVERIFY(pace.received(kMaxIncomingBytes - 1));
-        QVERIFY(pace.received(1));
-        QVERIFY(!pace.received(1));
-    }
-
     // A key file at each kind of thing that can stand at its name.
     void keyFile_data() {
         QTest::addColumn<QString>("kind");
@@ -162,16 +125,12 @@ private slots:
                                        << "";
         QTest::newRow("a key, mode 600") << "key600"
                                          << "";
-        QTest::newRow("a key, mode 400") << "key400"
-                                         << "";
         QTest::newRow("a key others may read") << "key644"
                                                << "others may read or change it";
         QTest::newRow("a key the group may change") << "key620"
                                                     << "others may read or change it";
         QTest::newRow("not a key") << "garbage"
                                    << "does not hold a key";
-        QTest::newRow("empty") << "empty"
-                               << "does not hold a key";
         QTest::newRow("huge") << "huge"
                               << "too large";
         QTest::newRow("folder") << "folder"
@@ -197,8 +156,6 @@ private slots:
             writeFile(path, keyText, mode_t(kind.mid(3).toInt(nullptr, 8)));
         else if (kind == "garbage")
             writeFile(path, "hello\n", 0600);
-        else if (kind == "empty")
-            writeFile(path, "", 0600);
         else if (kind == "huge")
             writeFile(path, QByteArray(1 << 20, 'a'), 0600);
         else if (kind == "folder")

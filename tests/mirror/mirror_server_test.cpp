@@ -113,19 +113,13 @@ private slots:
                               << QByteArray("text/html; charset=utf-8");
         QTest::newRow("script") << get("/" + key + "/panel.js") << 200
                                 << QByteArray("text/javascript; charset=utf-8");
-        QTest::newRow("style") << get("/" + key + "/panel.css") << 200
-                               << QByteArray("text/css; charset=utf-8");
         QTest::newRow("unknown file") << get("/" + key + "/secret") << 404 << QByteArray();
         QTest::newRow("climbing out") << get("/" + key + "/../panel.js") << 404 << QByteArray();
         QTest::newRow("key without slash") << get("/" + key) << 404 << QByteArray();
         QTest::newRow("no key") << get("/") << 403 << QByteArray();
-        QTest::newRow("no key, a file") << get("/panel.js") << 403 << QByteArray();
         QTest::newRow("wrong key")
             << get("/00112233445566778899aabbccddeefe/") << 403 << QByteArray();
         QTest::newRow("key in upper case") << get("/" + key.toUpper() + "/") << 403 << QByteArray();
-        QTest::newRow("key and file in one segment")
-            << get("/" + key + "%2Fpanel.js") << 403 << QByteArray();
-        QTest::newRow("key as a query") << get("/?" + key) << 403 << QByteArray();
         QTest::newRow("POST with the key") << "POST /" + key +
                                                   "/ HTTP/1.1\r\nHost: h\r\n"
                                                   "Content-Length: 2\r\n\r\nab"
@@ -160,7 +154,6 @@ private slots:
         QTest::newRow("wrong key") << QByteArray("/ffffffffffffffffffffffffffffffff/live") << 403;
         QTest::newRow("no key") << QByteArray("/live") << 403;
         QTest::newRow("key, other name") << "/" + QByteArray(kKey) + "/other" << 404;
-        QTest::newRow("key, the page") << "/" + QByteArray(kKey) + "/" << 404;
     }
     void webSocketNeedsTheKey() {
         QFETCH(QByteArray, path);
@@ -239,7 +232,6 @@ private slots:
         QTest::newRow("many small messages") << 100 << 100 << false;
         QTest::newRow("one large message") << 1 << 64 * 1024 << false;
         QTest::newRow("binary flood") << 1000 << 1000 << true;
-        QTest::newRow("pings") << 200 << 100 << true;
     }
     void sendingClientIsDropped() {
         QFETCH(int, messages);
@@ -251,21 +243,11 @@ private slots:
         loud.open(served.live());
         QTRY_COMPARE_WITH_TIMEOUT(served.server->clientCount(), 2, kWait);
         QSignalSpy gone(&loud, &QWebSocket::disconnected);
-        const bool pings = QByteArray(QTest::currentDataTag()) == "pings";
         for (int i = 0; i < messages && loud.isValid(); ++i) {
-            if (pings)
-                loud.ping(QByteArray(bytes, 'p')); // answered by pongs, which are counted too
-            else if (binary)
+            if (binary)
                 loud.sendBinaryMessage(QByteArray(bytes, 'b'));
             else
                 loud.sendTextMessage(QString(bytes, QLatin1Char('t')));
-        }
-        if (pings) {
-            // Pings are answered by the server's socket itself; a client that pings is harmless
-            // as long as it reads the pongs, so it stays.
-            QTest::qWait(100);
-            QCOMPARE(served.server->clientCount(), 2);
-            return;
         }
         QTRY_COMPARE_WITH_TIMEOUT(gone.size(), 1, kWait);
         QTRY_COMPARE_WITH_TIMEOUT(served.server->clientCount(), 1, kWait);

@@ -97,16 +97,10 @@ private slots:
         }) << QJsonObject{{"name", "LG_Left_Up_Light"}, {"background", "#ff0000"}};
         QTest::newRow("hidden") << with([](ControlView &c) { c.visible = false; })
                                 << QJsonObject{{"name", "LG_Left_Up_Light"}, {"visible", false}};
-        QTest::newRow("text and place") << with([](ControlView &c) {
-            c.text = "ON";
-            c.y = 99;
-        }) << QJsonObject{{"name", "LG_Left_Up_Light"}, {"text", "ON"}, {"y", 99}};
         QTest::newRow("font size: the whole font")
             << with([](ControlView &c) { c.font.px = 9; })
             << QJsonObject{{"name", "LG_Left_Up_Light"},
                            {"font", QJsonObject{{"family", "Arial"}, {"px", 9}, {"bold", true}}}};
-        QTest::newRow("text emptied") << with([](ControlView &c) { c.text.clear(); })
-                                      << QJsonObject{{"name", "LG_Left_Up_Light"}, {"text", ""}};
     }
     void changesCarryOnlyWhatChanged() {
         QFETCH(ControlView, after);
@@ -131,7 +125,6 @@ private slots:
         const ControlView a = box("A"), b = box("B");
         QTest::newRow("first picture") << PanelSnapshot{} << panel({a, b});
         QTest::newRow("one more control") << panel({a}) << panel({a, b});
-        QTest::newRow("other order") << panel({a, b}) << panel({b, a});
         QTest::newRow("other size") << panel({a, b}) << PanelSnapshot{800, 600, {a, b}};
     }
     void otherControlsGiveTheWholePanel() {

@@ -249,7 +249,9 @@ void MirrorServer::sendSnapshot() {
     QByteArray whole, changes;
     bool changesMade = false;
     std::vector<QWebSocket *> behind;
-    for (Client &client : clients_) {
+    // By index: a client that goes while it is written to leaves the list shorter, not invalid.
+    for (size_t i = 0; i < clients_.size(); ++i) {
+        Client &client = clients_[i];
         switch (client.pace.next(client.socket->bytesToWrite())) {
         case Delivery::Whole:
             if (whole.isEmpty())

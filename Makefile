@@ -73,8 +73,8 @@ bench-log:
 	scripts/bench-log.sh $(RELEASE_DIR) $(or $(BENCH_LOG_MB),100)
 
 # The whole monitor (Release) reading a pseudo-terminal at gear-sim's 9600-baud pace, at 100, 1,100
-# and 2,100 lines a second and flat out, view hidden and shown, next to CuteCom and cat; see
-# docs/performance.md. Settings
+# and 2,100 lines a second and flat out, view hidden and shown, next to CuteCom and cat, and what
+# the panel mirror with 10 clients adds at 100 lines a second; see docs/performance.md. Settings
 # through the environment, e.g. SHORT=1, BENCH_SECONDS=30, BENCH_BEFORE=old/gear-monitor.
 bench-e2e: deps
 	@scripts/install-deps.sh --bench

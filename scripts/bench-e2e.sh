@@ -14,6 +14,10 @@
 #   cat       cat into /dev/null: the floor
 # With BENCH_BEFORE=PATH (an older gear-monitor) the readers before-hidden and before-shown run
 # that program too, for a before/after comparison on one machine in one run.
+# Then the panel mirror's cost at 100 lines a second: the reader "mirror" is the monitor, view
+# hidden, started with --mirror 127.0.0.1:0 and watched by BENCH_MIRROR_CLIENTS (10) WebSocket
+# clients (scripts/bench-mirror-clients.py) that read and throw away every message; its processor
+# time is set against "hidden" at the same rate. The mirror may cost one point of a core at most.
 # The monitor and CuteCom run under a private X server; the monitor, from a program folder of its
 # own, reads the terminal through a com7 link chosen by its settings file (9600 8N1; a
 # pseudo-terminal ignores the speed) and logs its 500 ms tick (gear-tick), whose lateness is
@@ -26,6 +30,7 @@
 # Usage: scripts/bench-e2e.sh [BUILD_DIR]   (default build-release; make bench-e2e builds it)
 # Environment: BENCH_SECONDS (10), BENCH_WARMUP (2), BENCH_RATES ("sim 100 1100 2100 max"),
 # BENCH_READERS ("hidden shown cutecom cat"), MONITOR (BUILD_DIR/gear-monitor), BENCH_BEFORE,
+# BENCH_MIRROR=0 (leave the mirror out), BENCH_MIRROR_CLIENTS (10),
 # SHORT=1 (2 s measured after 1 s warm-up: a smoke test, not figures).
 # shellcheck disable=SC2154 # the gear_* facts are set by use_gear_facts
 set -euo pipefail
@@ -50,11 +55,14 @@ read -r -a rates <<<"${BENCH_RATES:-sim 100 1100 2100 max}"
 read -r -a readers <<<"${BENCH_READERS:-hidden shown cutecom cat}"
 [ -z "$before" ] || readers=(before-hidden before-shown "${readers[@]}")
 output=${BENCH_OUTPUT:-$build/bench-e2e.md}
+mirror=${BENCH_MIRROR:-1}
+mirror_clients=${BENCH_MIRROR_CLIENTS:-10}
+readonly mirror_rate=100 mirror_limit_points=1
 readonly port=7 tick_ms=500 sim_baud=9600
 # The monitor opens its port on its tenth tick, about 5 s after it starts.
 readonly reader_start_limit_s=20
 
-work='' xvfb_pid='' feeder_pid='' reader_pid='' sim_pid=''
+work='' xvfb_pid='' feeder_pid='' reader_pid='' sim_pid='' clients_pid=''
 
 say() { echo "bench-e2e: $*" >&2; }
 # A mark in the scratch folder rather than a variable: fail may run in a command substitution's
@@ -67,6 +75,7 @@ fail() {
 }
 
 cleanup() {
+    stop_process clients_pid
     stop_process reader_pid
     stop_process feeder_pid
     stop_process sim_pid
@@ -141,10 +150,12 @@ show_serial_view() {
     fail "the serial view did not appear after a click on SHOW/HIDE SERIAL at $x,$y"
 }
 
+# start_monitor FOLDER VIEW [GEAR_MONITOR_OPTION...]
 start_monitor() {
     local folder=$1 view=$2 window
+    shift 2
     QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="gear-tick.debug=true" \
-        "$folder/gear-monitor" >"$work/reader.out" 2>"$work/reader.log" &
+        "$folder/gear-monitor" "$@" >"$work/reader.out" 2>"$work/reader.log" &
     reader_pid=$!
     window=$(find_window --name "^$gear_caption\$")
     if [ "$view" = shown ]; then
@@ -197,6 +208,10 @@ start_reader() {
     local reader=$1
     case $reader in
     hidden | shown) start_monitor "$work/program" "$reader" ;;
+    mirror)
+        start_monitor "$work/program" hidden --mirror 127.0.0.1:0
+        start_mirror_clients
+        ;;
     before-hidden | before-shown) start_monitor "$work/program-before" "${reader#before-}" ;;
     cutecom) start_cutecom ;;
     cat)
@@ -208,7 +223,7 @@ start_reader() {
 
 link_for() {
     case $1 in
-    hidden | shown) echo "$work/program/com$port" ;;
+    hidden | shown | mirror) echo "$work/program/com$port" ;;
     before-*) echo "$work/program-before/com$port" ;;
     *) echo "$work/link" ;;
     esac
@@ -313,9 +328,49 @@ measure() {
         eval "$(tr ' ' '\n' <<<"$result" | grep -E '^window_ms_(start|end)=[0-9]+$')"
         late=$(tick_lateness_p99 "$window_ms_start" "$window_ms_end")
     fi
+    stop_mirror_clients
     stop_process reader_pid
     echo "$reader $rate $result tick_p99_ms=$late" >>"$work/results"
     say "$reader at $rate: $result tick_p99_ms=$late"
+}
+
+# The address the monitor printed for its mirror, then the clients; every one must be let in.
+start_mirror_clients() {
+    local address=''
+    for _ in $(seq 100); do
+        address=$(sed -n '1s/^gear-monitor: panel mirror at \(http:[^ ]*\)$/\1/p' "$work/reader.out")
+        [ -n "$address" ] && break
+        running "$reader_pid" || fail "the monitor ended before it printed its mirror's address"
+        sleep 0.05
+    done
+    [ -n "$address" ] || fail "the monitor printed no mirror address within 5 s"
+    /usr/bin/python3 "$here/bench-mirror-clients.py" "$address" "$mirror_clients" \
+        >"$work/clients.out" 2>"$work/clients.log" &
+    clients_pid=$!
+    for _ in $(seq 100); do
+        grep -q '^connected' "$work/clients.out" && return
+        running "$clients_pid" || fail "the mirror's clients ended: $(cat "$work/clients.log")"
+        sleep 0.05
+    done
+    fail "the mirror's clients were not all let in within 5 s"
+}
+
+# Ends the clients; what they received goes to the results. A client dropped by a monitor that
+# has kept up is a failure.
+stop_mirror_clients() {
+    [ -n "$clients_pid" ] || return 0
+    local status=0
+    kill -TERM "$clients_pid"
+    wait "$clients_pid" || status=$?
+    clients_pid=''
+    [ "$status" = 0 ] || fail "the mirror's clients failed: $(cat "$work/clients.log")"
+    echo "mirror-clients $(tail -1 "$work/clients.out")" >>"$work/results"
+}
+
+# The monitor at the mirror's rate without and with the mirror and its clients.
+measure_mirror() {
+    grep -q "^hidden $mirror_rate " "$work/results" || measure hidden "$mirror_rate"
+    measure mirror "$mirror_rate"
 }
 
 # Figures of one run from the results: "cpu_per_1000 percent lines_per_s backlog rss_start rss_end
@@ -338,6 +393,7 @@ column_title() {
     before-shown) echo "before, view shown" ;;
     cutecom) echo "CuteCom" ;;
     cat) echo "cat" ;;
+    mirror) echo "monitor with the mirror, $mirror_clients clients" ;;
     esac
 }
 
@@ -417,6 +473,31 @@ report() {
     echo "$seconds s measured after $warmup s of warm-up per run; $(nproc) cores," \
         "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end; $(date -u '+%Y-%m-%d %H:%M UTC')."
     echo "Monitor: $monitor${before:+; before: $before}."
+    report_mirror
+}
+
+# The mirror's cost: points of a core over the monitor without it, against the limit.
+report_mirror() {
+    [ "$mirror" != 0 ] || return 0
+    echo
+    echo "The panel mirror at $mirror_rate lines/s, view hidden: % of one core without it and with"
+    echo "$mirror_clients WebSocket clients reading everything, and what the mirror adds."
+    echo
+    echo "| without the mirror | with the mirror | the mirror's cost | limit |"
+    echo "|---|---|---|---|"
+    awk -v rate="$mirror_rate" -v limit="$mirror_limit_points" '
+        $2 == rate && ($1 == "hidden" || $1 == "mirror") {
+            for (i = 3; i <= NF; i++) { split($i, kv, "="); f[$1, kv[1]] = kv[2] }
+        }
+        $1 == "mirror-clients" { clients = $0; sub(/^mirror-clients /, "", clients) }
+        END {
+            without = 100 * f["hidden", "cpu_s"] / f["hidden", "seconds"]
+            with = 100 * f["mirror", "cpu_s"] / f["mirror", "seconds"]
+            cost = with - without
+            printf "| %.2f %% | %.2f %% | %+.2f points (%s) | %d point |\n", without, with, cost,
+                cost <= limit ? "within" : "OVER", limit
+            printf "\nWhat the clients received over the whole run: %s.\n", clients
+        }' "$work/results"
 }
 
 main() {
@@ -438,6 +519,7 @@ main() {
             measure "$reader" "$rate"
         done
     done
+    [ "$mirror" = 0 ] || measure_mirror
     report | tee "$output"
     say "saved $output"
 }

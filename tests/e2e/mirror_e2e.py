@@ -37,7 +37,7 @@ MOST_CLIENTS = 16
 STALLED_CLIENTS = 10
 # A stalled client's receive buffer: the kernel doubles it and keeps a floor of a few KB.
 STALLED_RECEIVE_BUFFER = 4096
-RSS_GROWTH_LIMIT_KB = 4096
+RSS_GROWTH_LIMIT_KB = 1024
 ADDRESS_LINE = re.compile(r"^gear-monitor: panel mirror at (http://127\.0\.0\.1:(\d+)/([0-9a-f]{32})/)$")
 
 program, sim_binary, probe, facts_file, work = sys.argv[1:6] if len(sys.argv) == 6 else [""] * 5
@@ -60,15 +60,17 @@ class Abort(Exception):
 
 
 def read_facts():
-    script = ('source "$1"; printf "%s\\n" "$gear_caption" "$gear_client_height";'
+    script = ('source "$1"; printf "%s\\n" "$gear_caption" "$gear_client_height"'
+              ' "${gear_menu[Show_Menu]}";'
               ' for n in "${!gear_corner[@]}"; do echo "$n=${gear_corner[$n]}"; done')
     lines = subprocess.run(["bash", "-c", script, "facts", facts_file], check=True,
                            capture_output=True, text=True).stdout.split("\n")
-    corners = dict(line.split("=", 1) for line in lines[2:] if "=" in line)
-    return lines[0], int(lines[1]), {n: tuple(map(int, xy.split(","))) for n, xy in corners.items()}
+    corners = dict(line.split("=", 1) for line in lines[3:] if "=" in line)
+    return (lines[0], int(lines[1]), lines[2].split(","),
+            {n: tuple(map(int, xy.split(","))) for n, xy in corners.items()})
 
 
-CAPTION, CLIENT_HEIGHT, CORNERS = read_facts() if facts_file else ("", 0, {})
+CAPTION, CLIENT_HEIGHT, SHOW_MENU, CORNERS = read_facts() if facts_file else ("", 0, [], {})
 
 
 class Processes:
@@ -123,18 +125,33 @@ class Processes:
             self.sim.wait(5)
 
 
-def window_colours(names):
-    """The window's colours at the named controls as "rgb(R, G, B)", read 3 px inside each
-    corner; None when the window cannot be read."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{CAPTION}$"],
+def find_window():
+    # With the mirror on, the caption goes on with the mirror's address.
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{CAPTION}"],
                            capture_output=True, text=True).stdout.split()
-    if not found:
+    return found[0] if found else None
+
+
+def show_serial_view():
+    """A click on SHOW/HIDE SERIAL: the twenty lines of the view then change with every line
+    received, and the mirror sends them twenty times a second."""
+    window = find_window()
+    return window is not None and subprocess.run(
+        ["xdotool", "mousemove", "--window", window] + SHOW_MENU + ["click", "1"]).returncode == 0
+
+
+def window_colours(places):
+    """The window's colours at PLACES (control names, or client-area corners (x, y)) as
+    "rgb(R, G, B)", read 3 px inside each corner; None when the window cannot be read."""
+    window = find_window()
+    if window is None:
         return None
-    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", found[0]],
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
                               capture_output=True, text=True).stdout
     top = int(re.search(r"HEIGHT=(\d+)", geometry).group(1)) - CLIENT_HEIGHT
-    points = [f"{CORNERS[n][0] + 3},{CORNERS[n][1] + 3 + top}" for n in names]
-    read = subprocess.run([probe, "pixels", found[0]] + points, capture_output=True, text=True)
+    corners = [CORNERS[p] if isinstance(p, str) else p for p in places]
+    points = [f"{x + 3},{y + 3 + top}" for x, y in corners]
+    read = subprocess.run([probe, "pixels", window] + points, capture_output=True, text=True)
     if read.returncode != 0:
         return None
     return ["rgb({}, {}, {})".format(*p.split(",")) for p in read.stdout.split()]
@@ -150,14 +167,31 @@ def page_status(browser):
     return browser.execute_script("return document.getElementById('mirror-status').textContent;")
 
 
+def page_indicators(browser):
+    """The page's indicator boxes (bordered labels without a caption) that are shown: their
+    names, places and colours."""
+    return browser.execute_script(
+        "return Array.from(document.querySelectorAll('#panel .label.bordered'))"
+        ".filter(e => !e.hidden && e.textContent === '')"
+        ".map(e => [e.id, parseInt(e.style.left), parseInt(e.style.top), e.style.backgroundColor]);")
+
+
 def check_panel_drawn(browser):
-    script = ("return arguments[0].filter(n => { var e = document.getElementById(n);"
-              " return !e || e.style.left !== arguments[1][n][0] + 'px'"
-              " || e.style.top !== arguments[1][n][1] + 'px'; });")
-    names = sorted(CORNERS)
-    misplaced = wait_for(lambda: browser.execute_script(script, names, CORNERS), [], 10)
-    check("the page shows every control of the window at its place", misplaced == [],
-          f"{len(names)} controls" if not misplaced else f"missing or misplaced: {misplaced[:8]}")
+    names = wait_for(lambda: browser.execute_script(
+        "return Array.from(document.getElementById('panel').children).map(e => e.id);"), True, 10)
+    missing, extra = sorted(set(CORNERS) - set(names)), sorted(set(names) - set(CORNERS))
+    check("the page has every control of the window's control table, and no other",
+          names and not missing and not extra,
+          f"{len(names)} controls" + (f"; missing {missing[:6]}, extra {extra[:6]}" if missing or extra else ""))
+    # Every shown indicator is at the same place in the same colour in the window, at one moment.
+    deadline, differing = time.monotonic() + 8, ["nothing compared"]
+    while differing and time.monotonic() < deadline:
+        indicators = page_indicators(browser)
+        window = window_colours([(x, y) for _, x, y, _ in indicators])
+        differing = [f"{n} {c} (window {w})" for (n, _, _, c), w in zip(indicators, window or [])
+                     if c != w] if window and indicators else ["the window could not be read"]
+    check("the page's indicators are where the window's are, in its colours", not differing,
+          f"{len(indicators)} indicators" if not differing else "; ".join(differing[:6]))
 
 
 def check_matches_window(browser, what, names, seconds=3):
@@ -288,9 +322,9 @@ def server_side_states(port, peers):
     for line in listing.splitlines():
         fields = line.split()
         if len(fields) >= 5 and fields[3] == f"127.0.0.1:{port}":
-            peer = int(fields[4].rsplit(":", 1)[1])
-            if peer in peers:
-                states[peer] = fields[0]
+            peer = fields[4].rsplit(":", 1)[1]
+            if peer.isdigit() and int(peer) in peers:
+                states[int(peer)] = fields[0]
     return [states.get(peer, "gone") for peer in peers]
 
 
@@ -300,6 +334,9 @@ def resident_kb(pid):
 
 
 def check_stalled_clients(browser, port, key, pid):
+    if not check("the serial view is shown, so the panel changes twenty times a second",
+                 show_serial_view()):
+        return
     stalled = [open_reader(port, key, STALLED_RECEIVE_BUFFER) for _ in range(STALLED_CLIENTS)]
     try:
         if not check("stalled clients connect", all(stalled)):
@@ -322,7 +359,11 @@ def check_stalled_clients(browser, port, key, pid):
             time.sleep(0.25)
         check("the monitor's memory stays flat meanwhile", peak - before <= RSS_GROWTH_LIMIT_KB,
               f"resident {before} KB, at most {peak} KB, limit +{RSS_GROWTH_LIMIT_KB} KB")
-        check_matches_window(browser, "the page stays live beside them", ["LG_CommOK"] + UP_LIGHTS)
+        # The serial view now covers the link indicator in the window: its lines show the page live.
+        first = browser.execute_script("return document.getElementById('LGRxText(0)').textContent;")
+        moved = wait_for(lambda: browser.execute_script(
+            "return document.getElementById('LGRxText(0)').textContent;") != first, True, 3)
+        check("the page stays live beside them", moved is True and page_status(browser) == "")
     finally:
         for client in stalled:
             if client:

@@ -14,10 +14,13 @@
 #   cat       cat into /dev/null: the floor
 # With BENCH_BEFORE=PATH (an older gear-monitor) the readers before-hidden and before-shown run
 # that program too, for a before/after comparison on one machine in one run.
-# Then the panel mirror's cost at 100 lines a second: the reader "mirror" is the monitor, view
-# hidden, started with --mirror 127.0.0.1:0 and watched by BENCH_MIRROR_CLIENTS (10) WebSocket
-# clients (scripts/bench-mirror-clients.py) that read and throw away every message; its processor
-# time is set against "hidden" at the same rate. The mirror may cost one point of a core at most.
+# Then the panel mirror's cost at 100 lines a second: the readers "mirror-hidden" and
+# "mirror-shown" are the monitor, view hidden or shown, started with --mirror 127.0.0.1:0 and
+# watched by BENCH_MIRROR_CLIENTS (10) WebSocket clients (scripts/bench-mirror-clients.py) that
+# read and throw away every message; their processor time is set against "hidden" and "shown" at
+# the same rate. With the view shown its twenty lines change all the time, and the mirror sends
+# twenty messages a second; hidden, the panel changes on the monitor's 500 ms tick. The mirror may
+# cost one point of a core at most.
 # The monitor and CuteCom run under a private X server; the monitor, from a program folder of its
 # own, reads the terminal through a com7 link chosen by its settings file (9600 8N1; a
 # pseudo-terminal ignores the speed) and logs its 500 ms tick (gear-tick), whose lateness is
@@ -157,7 +160,8 @@ start_monitor() {
     QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="gear-tick.debug=true" \
         "$folder/gear-monitor" "$@" >"$work/reader.out" 2>"$work/reader.log" &
     reader_pid=$!
-    window=$(find_window --name "^$gear_caption\$")
+    # With the mirror on, the caption goes on with the mirror's address.
+    window=$(find_window --name "^$gear_caption")
     if [ "$view" = shown ]; then
         show_serial_view "$window"
     elif view_shown "$window"; then
@@ -208,8 +212,8 @@ start_reader() {
     local reader=$1
     case $reader in
     hidden | shown) start_monitor "$work/program" "$reader" ;;
-    mirror)
-        start_monitor "$work/program" hidden --mirror 127.0.0.1:0
+    mirror-hidden | mirror-shown)
+        start_monitor "$work/program" "${reader#mirror-}" --mirror 127.0.0.1:0
         start_mirror_clients
         ;;
     before-hidden | before-shown) start_monitor "$work/program-before" "${reader#before-}" ;;
@@ -223,7 +227,7 @@ start_reader() {
 
 link_for() {
     case $1 in
-    hidden | shown | mirror) echo "$work/program/com$port" ;;
+    hidden | shown | mirror-*) echo "$work/program/com$port" ;;
     before-*) echo "$work/program-before/com$port" ;;
     *) echo "$work/link" ;;
     esac
@@ -328,7 +332,7 @@ measure() {
         eval "$(tr ' ' '\n' <<<"$result" | grep -E '^window_ms_(start|end)=[0-9]+$')"
         late=$(tick_lateness_p99 "$window_ms_start" "$window_ms_end")
     fi
-    stop_mirror_clients
+    stop_mirror_clients "$reader"
     stop_process reader_pid
     echo "$reader $rate $result tick_p99_ms=$late" >>"$work/results"
     say "$reader at $rate: $result tick_p99_ms=$late"
@@ -355,22 +359,25 @@ start_mirror_clients() {
     fail "the mirror's clients were not all let in within 5 s"
 }
 
-# Ends the clients; what they received goes to the results. A client dropped by a monitor that
-# has kept up is a failure.
+# stop_mirror_clients READER: ends the clients; what they received goes to the results. A
+# client dropped by a monitor that has kept up is a failure.
 stop_mirror_clients() {
     [ -n "$clients_pid" ] || return 0
-    local status=0
+    local status=0 reader=$1
     kill -TERM "$clients_pid"
     wait "$clients_pid" || status=$?
     clients_pid=''
     [ "$status" = 0 ] || fail "the mirror's clients failed: $(cat "$work/clients.log")"
-    echo "mirror-clients $(tail -1 "$work/clients.out")" >>"$work/results"
+    echo "clients-$reader $(tail -1 "$work/clients.out")" >>"$work/results"
 }
 
-# The monitor at the mirror's rate without and with the mirror and its clients.
+# The monitor at the mirror's rate without and with the mirror and its clients, view hidden and
+# shown.
 measure_mirror() {
-    grep -q "^hidden $mirror_rate " "$work/results" || measure hidden "$mirror_rate"
-    measure mirror "$mirror_rate"
+    for view in hidden shown; do
+        grep -q "^$view $mirror_rate " "$work/results" || measure "$view" "$mirror_rate"
+        measure "mirror-$view" "$mirror_rate"
+    done
 }
 
 # Figures of one run from the results: "cpu_per_1000 percent lines_per_s backlog rss_start rss_end
@@ -393,7 +400,7 @@ column_title() {
     before-shown) echo "before, view shown" ;;
     cutecom) echo "CuteCom" ;;
     cat) echo "cat" ;;
-    mirror) echo "monitor with the mirror, $mirror_clients clients" ;;
+    mirror-*) echo "monitor with the mirror, view ${1#mirror-}, $mirror_clients clients" ;;
     esac
 }
 
@@ -480,23 +487,31 @@ report() {
 report_mirror() {
     [ "$mirror" != 0 ] || return 0
     echo
-    echo "The panel mirror at $mirror_rate lines/s, view hidden: % of one core without it and with"
+    echo "The panel mirror at $mirror_rate lines/s: % of one core without it and with"
     echo "$mirror_clients WebSocket clients reading everything, and what the mirror adds."
     echo
-    echo "| without the mirror | with the mirror | the mirror's cost | limit |"
-    echo "|---|---|---|---|"
+    echo "| serial view | without the mirror | with the mirror | the mirror's cost | limit | each client received |"
+    echo "|---|---|---|---|---|---|"
     awk -v rate="$mirror_rate" -v limit="$mirror_limit_points" '
-        $2 == rate && ($1 == "hidden" || $1 == "mirror") {
+        $2 == rate && ($1 ~ /^(mirror-)?(hidden|shown)$/) {
             for (i = 3; i <= NF; i++) { split($i, kv, "="); f[$1, kv[1]] = kv[2] }
         }
-        $1 == "mirror-clients" { clients = $0; sub(/^mirror-clients /, "", clients) }
+        $1 ~ /^clients-mirror-/ {
+            for (i = 2; i <= NF; i++) { split($i, kv, "="); f[$1, kv[1]] = kv[2] }
+        }
         END {
-            without = 100 * f["hidden", "cpu_s"] / f["hidden", "seconds"]
-            with = 100 * f["mirror", "cpu_s"] / f["mirror", "seconds"]
-            cost = with - without
-            printf "| %.2f %% | %.2f %% | %+.2f points (%s) | %d point |\n", without, with, cost,
-                cost <= limit ? "within" : "OVER", limit
-            printf "\nWhat the clients received over the whole run: %s.\n", clients
+            split("hidden shown", views, " ")
+            for (v = 1; v <= 2; v++) {
+                view = views[v]; mirrored = "mirror-" view; clients = "clients-" mirrored
+                if (f[view, "seconds"] == 0 || f[mirrored, "seconds"] == 0) continue
+                without = 100 * f[view, "cpu_s"] / f[view, "seconds"]
+                with = 100 * f[mirrored, "cpu_s"] / f[mirrored, "seconds"]
+                cost = with - without
+                each = f[clients, "clients"] ? f[clients, "clients"] : 1
+                printf "| %s | %.2f %% | %.2f %% | %+.2f points (%s) | %d point | %d messages, %d KB in %.0f s |\n",
+                    view, without, with, cost, cost <= limit ? "within" : "OVER", limit,
+                    f[clients, "messages"] / each, f[clients, "bytes"] / each / 1024, f[clients, "seconds"]
+            }
         }' "$work/results"
 }
 

@@ -245,8 +245,9 @@ void MirrorServer::forget(QWebSocket *socket) {
 void MirrorServer::sendSnapshot() {
     if (clients_.empty())
         return;
-    const PanelSnapshot now = snapshot_();
-    QByteArray whole, changes;
+    PanelSnapshot now = snapshot_();
+    // Each message is made once, whichever clients get it.
+    QString whole, changes;
     bool changesMade = false;
     std::vector<QWebSocket *> behind;
     // By index: a client that goes while it is written to leaves the list shorter, not invalid.
@@ -255,16 +256,16 @@ void MirrorServer::sendSnapshot() {
         switch (client.pace.next(client.socket->bytesToWrite())) {
         case Delivery::Whole:
             if (whole.isEmpty())
-                whole = fullMessage(now);
-            client.socket->sendTextMessage(QString::fromUtf8(whole));
+                whole = QString::fromUtf8(fullMessage(now));
+            client.socket->sendTextMessage(whole);
             break;
         case Delivery::Changes:
             if (!changesMade) {
-                changes = changesMessage(sent_, now);
+                changes = QString::fromUtf8(changesMessage(sent_, now));
                 changesMade = true;
             }
             if (!changes.isEmpty())
-                client.socket->sendTextMessage(QString::fromUtf8(changes));
+                client.socket->sendTextMessage(changes);
             break;
         case Delivery::Skip:
             break;
@@ -273,7 +274,7 @@ void MirrorServer::sendSnapshot() {
             break;
         }
     }
-    sent_ = now;
+    sent_ = std::move(now);
     for (QWebSocket *socket : behind)
         drop(socket, "it stayed behind");
 }

@@ -44,8 +44,8 @@ quint16 PanelMirror::port() const {
 }
 
 void PanelMirror::serve(const Form1 &window) {
-    const Form1 *shown = &window;
-    server_ = std::make_unique<MirrorServer>(key_, [shown] { return readPanel(*shown); });
+    auto reader = std::make_shared<PanelReader>(window);
+    server_ = std::make_unique<MirrorServer>(key_, [reader] { return reader->read(); });
     server_->serve(listener_.release());
 }
 

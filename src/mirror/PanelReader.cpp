@@ -37,22 +37,32 @@ QString alignName(Qt::Alignment alignment) {
 }
 
 // A control that does not fill its own background shows what lies behind it.
-QColor backgroundOf(const QWidget *w, const QWidget *client) {
+const QWidget *backgroundSource(const QWidget *w, const QWidget *client) {
     while (w != client && !w->autoFillBackground() && w->parentWidget())
         w = w->parentWidget();
-    return w->palette().color(QPalette::Window);
+    return w;
+}
+
+QColor backgroundOf(const QWidget *w, const QWidget *client) {
+    return backgroundSource(w, client)->palette().color(QPalette::Window);
+}
+
+QString textOf(const QWidget *w) {
+    if (const auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    if (const auto *frame = qobject_cast<const QGroupBox *>(w))
+        return frame->title();
+    if (const auto *button = qobject_cast<const QPushButton *>(w))
+        return button->text();
+    return {};
 }
 
 void readText(ControlView &view, const QWidget *w, ControlKind kind) {
-    if (const auto *label = qobject_cast<const QLabel *>(w)) {
-        view.text = label->text();
+    view.text = textOf(w);
+    if (const auto *label = qobject_cast<const QLabel *>(w))
         view.align = alignName(label->alignment());
-    } else if (const auto *frame = qobject_cast<const QGroupBox *>(w)) {
-        view.text = frame->title();
-    } else if (const auto *button = qobject_cast<const QPushButton *>(w)) {
-        view.text = button->text();
+    else if (qobject_cast<const QPushButton *>(w))
         view.align = QStringLiteral("center");
-    }
     if (const auto *box = qobject_cast<const BoxLabel *>(w))
         view.border = box->bordered();
     else
@@ -99,13 +109,57 @@ ControlView readControl(const ControlDef &def, const QWidget *w, const QWidget *
 
 } // namespace
 
+// What a widget shows, taken without formatting anything: its strings are shared, not copied,
+// and a palette is known by its key, which changes whenever the palette is set.
+// (A widget's palette() is dearer than it looks: it asks whether the window is active.)
+PanelReader::Seen PanelReader::see(const QWidget *w, const QWidget *client) {
+    const qint64 palette = w->palette().cacheKey();
+    const QWidget *behind = backgroundSource(w, client);
+    return {textOf(w),
+            w->toolTip(),
+            w->font(),
+            palette,
+            behind == w ? palette : behind->palette().cacheKey(),
+            w->mapTo(client, QPoint(0, 0)),
+            w->size(),
+            w->isVisibleTo(client)};
+}
+
+void PanelReader::takePlaceAndText(ControlView &view, const Seen &seen) {
+    view.text = seen.text;
+    view.tip = seen.tip;
+    view.x = seen.at.x();
+    view.y = seen.at.y();
+    view.w = seen.size.width();
+    view.h = seen.size.height();
+    view.visible = seen.visible;
+}
+
+PanelReader::PanelReader(const Form1 &window) : window_(window), seen_(controlTable().size()) {
+    panel_.controls.resize(controlTable().size());
+}
+
+const PanelSnapshot &PanelReader::read() {
+    const QWidget *client = window_.control(ControlId::None);
+    panel_.width = client->width();
+    panel_.height = client->height();
+    const std::vector<ControlDef> &table = controlTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        const QWidget *w = window_.control(table[i].id);
+        Seen now = see(w, client);
+        if (seen_[i] && *seen_[i] == now)
+            continue;
+        // The serial view's lines change their text many times a second and nothing else: the
+        // colours and the font are worked out again only when they may have changed.
+        if (seen_[i] && seen_[i]->sameLook(now))
+            takePlaceAndText(panel_.controls[i], now);
+        else
+            panel_.controls[i] = readControl(table[i], w, client);
+        seen_[i] = std::move(now);
+    }
+    return panel_;
+}
+
 PanelSnapshot readPanel(const Form1 &window) {
-    const QWidget *client = window.control(ControlId::None);
-    PanelSnapshot panel;
-    panel.width = client->width();
-    panel.height = client->height();
-    panel.controls.reserve(controlTable().size());
-    for (const ControlDef &def : controlTable())
-        panel.controls.push_back(readControl(def, window.control(def.id), client));
-    return panel;
+    return PanelReader(window).read();
 }

@@ -107,6 +107,33 @@ private slots:
                              C::Emer_Retract_Switch})
             QCOMPARE(QColor(find(panel, id).background), f.rendered(id));
     }
+
+    // The mirror keeps one reader, which reformats only the controls that changed: at every step
+    // of a session it must read what a fresh look at the window reads.
+    void aKeptReaderMissesNoChange() {
+        MonitorFixture f;
+        PanelReader kept(f.window());
+        const std::vector<std::function<void()>> steps = {
+            [&] { f.ticks(1); }, // COMM FAIL shown
+            [&] { f.ticks(1); }, // and hidden
+            [&] {
+                live(f, {"F:11100", "V:2.07", "C:00123"});
+            },
+            [&] {
+                live(f, {"I:11000000 00000000 00", "O:000001"});
+            },
+            [&] {
+                live(f, {"F:11000", "I:00110000 00000000 00", "O:000000"});
+            },
+            [&] { f.window().Show_Menu_Click(); },
+            [&] { f.feed("line <b>with</b> markup"), f.window().refreshSerialView(); },
+            [&] { f.window().FreezeButton_Click(); },
+        };
+        for (size_t step = 0; step < steps.size(); ++step) {
+            steps[step]();
+            QVERIFY2(kept.read() == readPanel(f.window()), qPrintable(QString::number(step)));
+        }
+    }
 };
 
 QTEST_MAIN(PanelReaderTest)

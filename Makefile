@@ -79,8 +79,9 @@ bench-log:
 bench-e2e: deps
 	@scripts/install-deps.sh --bench
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(RELEASE_DIR) --target gear-monitor gear-sim bench-line-feed
+	cmake --build $(RELEASE_DIR) --target gear-monitor gear-sim bench-line-feed gear-facts
 	scripts/bench-e2e.sh $(RELEASE_DIR)
+	scripts/bench-mirror-latency.py $(RELEASE_DIR)
 
 screenshot: build
 	folder=$$(mktemp -d) && scripts/screenshot.sh $(BUILD_DIR) docs/window.png 1.2 $$folder; rm -rf $$folder

@@ -12,7 +12,11 @@ inputs, outputs, configuration relays, firmware version and gear cycle count
 as short text lines on a serial port. gear-monitor shows them live as a panel
 of coloured indicators laid out like the aircraft's systems, and shows
 COMM FAIL as soon as the controller falls silent. It never sends anything to
-the controller.
+the controller. With --mirror it also shows the panel, read-only, to a
+browser on the local network, behind an access key.
+
+gear-log prints a recording of a session as a timeline, times each gear swing
+and draws the session as a logic-analyser picture (SVG or PNG).
 
 gear-sim plays the controller on a pseudo-terminal or a serial device, for
 bench tests and demonstrations.]=])

@@ -12,6 +12,10 @@ inline constexpr qint64 kMaxIncomingBytes = 4 * 1024;
 inline constexpr int kMaxMirrorClients = 16;
 // Snapshots of the panel are taken at most this often while a client watches.
 inline constexpr int kSnapshotMilliseconds = 50;
+// A panel that does not change still tells its clients, every two seconds, that the monitor is
+// there: the page counts its panel as old when it has heard nothing for a while, as it must
+// when a phone's network drops without a word.
+inline constexpr int kQuietSnapshots = 2000 / kSnapshotMilliseconds;
 
 enum class Delivery {
     Whole,   // the whole panel: the first message, or after data the client missed

@@ -263,6 +263,10 @@ void MirrorServer::sendSnapshot() {
             if (!changesMade) {
                 changes = QString::fromUtf8(changesMessage(sent_, now));
                 changesMade = true;
+                if (changes.isEmpty() && ++quietSnapshots_ >= kQuietSnapshots)
+                    changes = QString::fromUtf8(unchangedMessage());
+                if (!changes.isEmpty())
+                    quietSnapshots_ = 0;
             }
             if (!changes.isEmpty())
                 client.socket->sendTextMessage(changes);

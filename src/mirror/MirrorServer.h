@@ -64,4 +64,5 @@ private:
     std::vector<Client> clients_;
     std::vector<QWebSocket *> leaving_; // refused, their close on its way
     PanelSnapshot sent_;                // what the clients that are up to date show
+    int quietSnapshots_ = 0;            // since clients were last sent anything
 };

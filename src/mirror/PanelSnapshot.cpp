@@ -41,6 +41,12 @@ QByteArray compact(const QJsonObject &message) {
     return QJsonDocument(message).toJson(QJsonDocument::Compact);
 }
 
+QByteArray changes(const QJsonArray &controls) {
+    return compact({{QStringLiteral("type"), QStringLiteral("panel")},
+                    {QStringLiteral("full"), false},
+                    {QStringLiteral("controls"), controls}});
+}
+
 bool sameControls(const PanelSnapshot &a, const PanelSnapshot &b) {
     if (a.width != b.width || a.height != b.height || a.controls.size() != b.controls.size())
         return false;
@@ -72,7 +78,9 @@ QByteArray changesMessage(const PanelSnapshot &before, const PanelSnapshot &afte
             controls.append(controlFields(&before.controls[i], after.controls[i]));
     if (controls.isEmpty())
         return {};
-    return compact({{QStringLiteral("type"), QStringLiteral("panel")},
-                    {QStringLiteral("full"), false},
-                    {QStringLiteral("controls"), controls}});
+    return changes(controls);
+}
+
+QByteArray unchangedMessage() {
+    return changes({});
 }

@@ -42,3 +42,5 @@ QByteArray fullMessage(const PanelSnapshot &panel);
 // name and only the fields that changed. Empty when nothing changed. When the two do not hold
 // the same controls (or size) the whole of `after` is sent instead.
 QByteArray changesMessage(const PanelSnapshot &before, const PanelSnapshot &after);
+// A change message that changes nothing: the monitor is there and its panel is as it was.
+QByteArray unchangedMessage();

@@ -121,8 +121,8 @@ def with_marker(messages):
     return messages + [partial({"name": "Marker", "text": "done"})]
 
 
-def run_case(browser, messages, script):
-    stand_in = StandIn(PAGE_DIR, KEY, with_marker(messages))
+def run_case(browser, messages, script, heartbeat=True):
+    stand_in = StandIn(PAGE_DIR, KEY, with_marker(messages), heartbeat)
     try:
         browser.get(stand_in.url)
         marker = "return (document.getElementById('Marker') || {}).textContent;"
@@ -145,6 +145,17 @@ def main():
             print(f"mirror page: {what}: {verdict} ({took:.1f} s)")
             if seen != expected:
                 failures.append(what)
+        # A connection that stays open but silent, as on a network that dropped, is given up
+        # within a few seconds: the panel must not look current.
+        seen = run_case(browser, [full(control("A"))],
+                        f"return new Promise(done => {{ var t = setInterval(() => {{"
+                        f" var s = document.getElementById('mirror-status').textContent;"
+                        f" if (s) {{ clearInterval(t); done(s); }} }}, 100); }});",
+                        heartbeat=False)
+        verdict = "ok" if seen == "mirror disconnected" else f"FAILED: got {seen!r}"
+        print(f"mirror page: a silent connection shows \"mirror disconnected\": {verdict}")
+        if seen != "mirror disconnected":
+            failures.append("a silent connection")
         alive = browser.execute_script("return 1 + 1;")
         if alive != 2:
             failures.append("the page still answers")

@@ -121,10 +121,12 @@ def frame(payload, opcode=0x1, masked=False):
 class StandIn:
     """A stand-in for the monitor's mirror: serves the page from PAGE_DIR under /KEY/ with the
     monitor's headers and, to every WebSocket on /KEY/live, sends MESSAGES (JSON values) and then
-    holds the connection open until stop()."""
+    holds the connection open until stop(), saying every two seconds that nothing changed, as the
+    monitor does; with HEARTBEAT false it says nothing more, as a network that dropped."""
 
-    def __init__(self, page_dir, key, messages):
+    def __init__(self, page_dir, key, messages, heartbeat=True):
         self.page_dir, self.key, self.messages = page_dir, key, messages
+        self.heartbeat = heartbeat
         self.closing = threading.Event()
         stand_in = self
 
@@ -174,7 +176,11 @@ class StandIn:
             text = message if isinstance(message, str) else json.dumps(message)
             handler.wfile.write(frame(text.encode()))
         handler.wfile.flush()
-        self.closing.wait()
+        unchanged = frame(json.dumps({"type": "panel", "full": False, "controls": []}).encode())
+        while not self.closing.wait(2):
+            if self.heartbeat:
+                handler.wfile.write(unchanged)
+                handler.wfile.flush()
         handler.close_connection = True
 
     def stop(self):

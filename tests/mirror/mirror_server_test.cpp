@@ -198,10 +198,18 @@ private slots:
         // What the client sends changes nothing and is not answered.
         client.sendTextMessage("{\"type\":\"panel\",\"full\":true}");
         served.server->sendSnapshot();
+
+        // A panel that stays as it is still says, every two seconds, that the monitor is there.
+        for (int quiet = 0; quiet < kQuietSnapshots; ++quiet)
+            served.server->sendSnapshot();
+        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 3, kWait);
+        const QJsonObject unchanged = json(messages.at(2).at(0).toString());
+        QCOMPARE(unchanged["full"].toBool(true), false);
+        QCOMPARE(unchanged["controls"].toArray(), QJsonArray{});
+
         client.close();
         QTRY_COMPARE_WITH_TIMEOUT(served.server->clientCount(), 0, kWait);
         QVERIFY(!served.server->snapshotting());
-        QCOMPARE(messages.size(), 2);
     }
 
     void seventeenthClientIsRefused() {

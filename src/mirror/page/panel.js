@@ -18,6 +18,10 @@
         nameChars: 100,
     };
     const RETRY_MS = 1000;
+    // The monitor sends something at least every two seconds, a change or word that nothing
+    // changed. Heard from for longer than this, the connection counts as lost: a phone's network
+    // can drop without closing anything, and the lights must not look current then.
+    const SILENCE_MS = 5000;
     const DISCONNECTED = "mirror disconnected";
     // The page's own elements: a control named like one of them would take its place.
     const RESERVED_IDS = new Set(["panel", "mirror-status", "panel-frame"]);
@@ -174,7 +178,11 @@
         }
     }
 
+    let lastHeard = 0;
+    let liveSocket = null;
+
     function receive(event) {
+        lastHeard = Date.now();
         if (typeof event.data !== "string" || event.data.length > LIMITS.messageChars) return;
         let message;
         try {
@@ -211,15 +219,34 @@
             return;
         }
         socket.onopen = function () {
+            lastHeard = Date.now();
             showConnected(true);
         };
         socket.onmessage = receive;
         socket.onclose = function () {
-            showConnected(false);
-            window.setTimeout(connect, RETRY_MS);
+            lost(socket);
         };
         // An error is always followed by a close, which retries.
+        liveSocket = socket;
     }
+
+    // A connection closed, or silent for too long, is given up and a new one tried; the old
+    // socket is told nothing more, since a close on a dead network may take minutes to come.
+    function lost(socket) {
+        if (socket !== liveSocket) return;
+        liveSocket = null;
+        socket.onclose = socket.onmessage = null;
+        socket.close();
+        showConnected(false);
+        window.setTimeout(connect, RETRY_MS);
+    }
+
+    window.setInterval(function () {
+        if (liveSocket && liveSocket.readyState === WebSocket.OPEN &&
+            Date.now() - lastHeard > SILENCE_MS) {
+            lost(liveSocket);
+        }
+    }, 1000);
 
     window.addEventListener("resize", fitToWidth);
     showConnected(false);

@@ -337,6 +337,11 @@ def resident_kb(pid):
         return int(re.search(r"VmRSS:\s+(\d+)", status.read()).group(1))
 
 
+def address_sanitized(pid):
+    with open(f"/proc/{pid}/maps") as maps:
+        return "libasan" in maps.read()
+
+
 def check_stalled_clients(browser, port, key, pid):
     if not check("the serial view is shown, so the panel changes twenty times a second",
                  show_serial_view()):
@@ -361,8 +366,13 @@ def check_stalled_clients(browser, port, key, pid):
         while time.monotonic() < settle:
             peak = max(peak, resident_kb(pid))
             time.sleep(0.25)
-        check("the monitor's memory stays flat meanwhile", peak - before <= RSS_GROWTH_LIMIT_KB,
-              f"resident {before} KB, at most {peak} KB, limit +{RSS_GROWTH_LIMIT_KB} KB")
+        if address_sanitized(pid):
+            # Its quarantine keeps freed memory resident by design (256 MB by default).
+            print(f"mirror e2e: the monitor's memory ({before} KB, at most {peak} KB) is not "
+                  "judged under AddressSanitizer")
+        else:
+            check("the monitor's memory stays flat meanwhile", peak - before <= RSS_GROWTH_LIMIT_KB,
+                  f"resident {before} KB, at most {peak} KB, limit +{RSS_GROWTH_LIMIT_KB} KB")
         # The serial view now covers the link indicator in the window: its lines show the page live.
         first = browser.execute_script("return document.getElementById('LGRxText(0)').textContent;")
         moved = wait_for(lambda: browser.execute_script(

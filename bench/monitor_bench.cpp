@@ -11,6 +11,9 @@
 #include <QWebSocket>
 #include <QtTest>
 
+#include <functional>
+#include <memory>
+
 namespace {
 
 // A shown window whose tick the benchmark drives, past its start-up stages.
@@ -144,8 +147,9 @@ private slots:
         auto *listener = new HttpListener;
         QVERIFY(listener->listen(QHostAddress::LocalHost, 0));
         const QByteArray key = "00112233445566778899aabbccddeeff";
-        const Form1 *window = &b.window();
-        MirrorServer server(key, [window] { return readPanel(*window); });
+        // One reader for the whole run, as the program keeps one while the mirror serves.
+        auto reader = std::make_shared<PanelReader>(b.window());
+        MirrorServer server(key, [reader] { return reader->read(); });
         server.serve(listener);
         std::vector<std::unique_ptr<QWebSocket>> clients;
         for (int i = 0; i < 10; ++i) {
@@ -155,21 +159,18 @@ private slots:
                                           .arg(QLatin1String(key))));
         }
         QTRY_COMPARE(server.clientCount(), 10);
-        FakeSerial *serial = &b.serial();
-        const QStringList lines = changingLines();
-        qsizetype next = 0;
-        QBENCHMARK {
-            for (int i = 0; i < 5; ++i)
-                serial->deliver(lines.at(next++ % lines.size()));
-            b.window().RepaintPanel();
-            server.sendSnapshot();
-            QCoreApplication::processEvents();
-        }
+        fiveLinesAndARepaintThen(b, [&server] { server.sendSnapshot(); });
     }
 
     // The same five lines and repaint without the mirror, to subtract.
     void fiveLinesAndARepaint() {
         BenchWindow b;
+        fiveLinesAndARepaintThen(b, [] {});
+    }
+
+private:
+    // Five changing lines (100 a second, between two snapshots) and a repaint, then `after`.
+    static void fiveLinesAndARepaintThen(BenchWindow &b, const std::function<void()> &after) {
         FakeSerial *serial = &b.serial();
         const QStringList lines = changingLines();
         qsizetype next = 0;
@@ -177,6 +178,7 @@ private slots:
             for (int i = 0; i < 5; ++i)
                 serial->deliver(lines.at(next++ % lines.size()));
             b.window().RepaintPanel();
+            after();
             QCoreApplication::processEvents();
         }
     }

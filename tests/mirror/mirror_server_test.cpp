@@ -96,6 +96,23 @@ QJsonObject json(const QString &message) {
     return QJsonDocument::fromJson(message.toUtf8()).object();
 }
 
+// A plain socket to the server on 127.0.0.1 whose receive window is small, so that a client
+// that stops reading is soon behind; -1 if it cannot connect.
+int connectWithSmallWindow(quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 class MirrorServerTest : public QObject {
@@ -271,14 +288,8 @@ private slots:
         QSignalSpy read(&reader, &QWebSocket::textMessageReceived);
         reader.open(served.live());
 
-        const int stalled = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        ::setsockopt(stalled, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(served.port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QCOMPARE(::connect(stalled, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int stalled = connectWithSmallWindow(served.port);
+        QVERIFY(stalled >= 0);
         const QByteArray request = upgradeRequest("/" + QByteArray(kKey) + "/live");
         QCOMPARE(::write(stalled, request.constData(), size_t(request.size())), request.size());
         QTRY_COMPARE_WITH_TIMEOUT(served.server->clientCount(), 2, kWait);
@@ -327,14 +338,8 @@ private slots:
     // before the answers waiting for it pass the bound.
     void unreadAnswersAreBounded() {
         Served served;
-        const int client = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        ::setsockopt(client, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(served.port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QCOMPARE(::connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int client = connectWithSmallWindow(served.port);
+        QVERIFY(client >= 0);
         QTRY_COMPARE_WITH_TIMEOUT(served.listener->openConnections(), 1, kWait);
         QByteArray requests;
         for (int i = 0; i < 100; ++i)
